@@ -1,0 +1,79 @@
+#include "cli/CliListener.h"
+
+#include <chrono>
+
+namespace tarvolin::cli {
+
+void CliListener::enteringFolder(const std::string& path) {
+    if (!m_trackCurrentFolder) return;
+    std::lock_guard lock(m_mutex);
+    m_currentFolder = path;
+}
+
+void CliListener::scanComplete(bool stopped, const scan::ScanNode* root) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (root != nullptr) {
+            m_rootTotals = scan::ScanTotals{root->size, root->fileCount, root->folderCount};
+        }
+    }
+    complete(stopped);
+}
+
+void CliListener::reportFolderEntered(std::string_view name, int depth) {
+    if (m_onReportFolder) m_onReportFolder(name, depth);
+    if (!m_trackCurrentFolder) return;
+    std::lock_guard lock(m_mutex);
+    m_currentFolder = name;
+}
+
+void CliListener::reportComplete(bool stopped) {
+    complete(stopped);
+}
+
+void CliListener::complete(bool stopped) {
+    std::lock_guard lock(m_mutex);
+    m_done = true;
+    m_stopped = stopped;
+    m_completed.notify_all();
+}
+
+bool CliListener::wait(scan::CFolderEnumThread& thread, const std::function<bool()>& interrupted,
+                       const std::function<void()>& tick) {
+    bool stopRequested = false;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_completed.wait_for(lock, std::chrono::milliseconds(100), [this] { return m_done; })) {
+            return true;
+        }
+        lock.unlock();
+        if (!stopRequested && interrupted()) {
+            thread.stopScan();
+            stopRequested = true;
+        }
+        const bool idle = stopRequested && !thread.hasWork();
+        if (tick) tick();
+        lock.lock();
+        if (idle && !m_done) {
+            m_stopped = true;
+            return false;
+        }
+    }
+}
+
+bool CliListener::stopped() const {
+    std::lock_guard lock(m_mutex);
+    return m_stopped;
+}
+
+std::optional<scan::ScanTotals> CliListener::rootTotals() const {
+    std::lock_guard lock(m_mutex);
+    return m_rootTotals;
+}
+
+std::string CliListener::currentFolder() const {
+    std::lock_guard lock(m_mutex);
+    return m_currentFolder;
+}
+
+}  // namespace tarvolin::cli

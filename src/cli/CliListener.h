@@ -1,0 +1,52 @@
+// CliListener: waits for one request of the scan thread on behalf of a terminal command.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "scan/CFolderEnumThread.h"
+#include "scan/ScanListener.h"
+
+namespace tarvolin::cli {
+
+// Receives the scan thread's calls (on the scan thread) and lets the main thread wait for the
+// end. Report folder lines are handed to `onReportFolder` in walk order, on the scan thread.
+class CliListener final : public scan::ScanListener {
+public:
+    using ReportFolderCallback = std::function<void(std::string_view name, int depth)>;
+
+    explicit CliListener(ReportFolderCallback onReportFolder = {}, bool trackCurrentFolder = false)
+        : m_onReportFolder(std::move(onReportFolder)), m_trackCurrentFolder(trackCurrentFolder) {}
+
+    void enteringFolder(const std::string& path) override;
+    void scanComplete(bool stopped, const scan::ScanNode* root) override;
+    void reportFolderEntered(std::string_view name, int depth) override;
+    void reportComplete(bool stopped) override;
+
+    // Waits until the request has completed, or until `thread` has no work left (a request
+    // dropped by a stop before it was taken up). Polls every 100 ms: calls `tick` each time,
+    // and stops the scan once when `interrupted` says so. True when the request completed.
+    bool wait(scan::CFolderEnumThread& thread, const std::function<bool()>& interrupted,
+              const std::function<void()>& tick);
+
+    bool stopped() const;
+    std::optional<scan::ScanTotals> rootTotals() const;
+    std::string currentFolder() const;
+
+private:
+    void complete(bool stopped);
+
+    ReportFolderCallback m_onReportFolder;
+    bool m_trackCurrentFolder;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_completed;
+    bool m_done = false;
+    bool m_stopped = false;
+    std::optional<scan::ScanTotals> m_rootTotals;
+    std::string m_currentFolder;
+};
+
+}  // namespace tarvolin::cli

@@ -1,0 +1,101 @@
+#include "cli/CliOutput.h"
+
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <ctime>
+
+#include "common/PathText.h"
+
+namespace tarvolin::cli {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int) {
+    g_interrupted = 1;
+}
+
+std::string currentDirectory() {
+    std::string buffer(4096, '\0');
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
+
+std::size_t terminalWidth(std::FILE* stream) {
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 10) return size.ws_col;
+    return 80;
+}
+
+}  // namespace
+
+std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors) {
+    const std::string path =
+        argument.empty() ? std::string() : absoluteCleanPath(argument, currentDirectory());
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0) {
+        std::fprintf(errors, "%s\n", kPathMissingText);
+        return std::nullopt;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        std::fprintf(errors, "%s\n", kPathNotFolderText);
+        return std::nullopt;
+    }
+    return path;
+}
+
+void installInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+bool interruptRequested() {
+    return g_interrupted != 0;
+}
+
+std::string localTimeText(std::int64_t seconds) {
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (localtime_r(&time, &local) == nullptr) return "?";
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
+}
+
+ProgressLine::ProgressLine(std::FILE* stream)
+    : m_stream(stream != nullptr && isatty(fileno(stream)) ? stream : nullptr) {}
+
+ProgressLine::~ProgressLine() {
+    clear();
+}
+
+void ProgressLine::show(std::string_view text) {
+    if (m_stream == nullptr) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_drawn && now - m_lastDraw < std::chrono::milliseconds(100)) return;
+    m_lastDraw = now;
+    m_drawn = true;
+    // Cut to the terminal's width so that the line never wraps and can be overwritten.
+    const std::size_t width = terminalWidth(m_stream) - 1;
+    if (text.size() > width) text = text.substr(0, width);
+    std::fprintf(m_stream, "\r\033[K%.*s", static_cast<int>(text.size()), text.data());
+    std::fflush(m_stream);
+}
+
+void ProgressLine::clear() {
+    if (m_stream == nullptr || !m_drawn) return;
+    std::fputs("\r\033[K", m_stream);
+    std::fflush(m_stream);
+    m_drawn = false;
+}
+
+}  // namespace tarvolin::cli

@@ -1,0 +1,49 @@
+// Helpers shared by the terminal commands: arguments, Ctrl+C, progress and exit codes.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tarvolin::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitScanErrors = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+inline constexpr char kPathMissingText[] =
+    "The path entered does not exist or is currently inaccessible.";
+inline constexpr char kPathNotFolderText[] = "The path entered is not a folder.";
+
+// PATH made absolute and clean (one trailing "/" removed, "/" kept). A symlink to a folder is
+// accepted and followed by the scan. On failure writes the reason to `errors` and returns none.
+std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors);
+
+// Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
+void installInterruptHandler();
+bool interruptRequested();
+
+// "2024-03-01 14:05" in local time.
+std::string localTimeText(std::int64_t seconds);
+
+// One self-overwriting status line on a terminal, redrawn at most 10 times a second; does
+// nothing when the stream is not a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::FILE* stream);
+    ~ProgressLine();
+    bool enabled() const { return m_stream != nullptr; }
+    void show(std::string_view text);
+    void clear();
+
+private:
+    std::FILE* m_stream;  // null when not a terminal
+    std::chrono::steady_clock::time_point m_lastDraw{};
+    bool m_drawn = false;
+};
+
+}  // namespace tarvolin::cli

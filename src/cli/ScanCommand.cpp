@@ -1,0 +1,229 @@
+#include "cli/ScanCommand.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <memory>
+
+#include "cli/CliListener.h"
+#include "cli/CliOutput.h"
+#include "cli/JsonWriter.h"
+#include "common/ErrorText.h"
+#include "common/SizeText.h"
+#include "scan/CFolderEnumThread.h"
+#include "scan/PosixDirectoryReader.h"
+
+namespace tarvolin::cli {
+namespace {
+
+using scan::ScanNode;
+using scan::SortKey;
+
+std::optional<SortKey> sortKeyNamed(std::string_view name) {
+    if (name == "name") return SortKey::Name;
+    if (name == "size") return SortKey::Size;
+    if (name == "change") return SortKey::LastChange;
+    if (name == "files") return SortKey::Files;
+    if (name == "folders") return SortKey::Folders;
+    return std::nullopt;
+}
+
+std::string percentOfParent(std::int64_t size, std::int64_t parentSize) {
+    const double share =
+        parentSize > 0 ? 100.0 * static_cast<double>(size) / static_cast<double>(parentSize) : 0.0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f %%", share);
+    return text;
+}
+
+struct ScanResult {
+    std::string path;
+    bool stopped = false;
+    scan::ScanTotals totals;
+    std::vector<ScanNode> folders;
+    std::vector<ScanNode> files;
+    std::vector<scan::ScanError> errors;
+};
+
+// Columns are padded by characters, not bytes, so that UTF-8 names line up.
+std::size_t displayWidth(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+void printTable(const ScanResult& result, std::FILE* out) {
+    struct Row {
+        std::string cells[6];
+    };
+    std::vector<Row> rows;
+    rows.push_back({{"Folder", "Size", "Last Change", "Files", "Folders", "% of Parent"}});
+    for (const auto* list : {&result.folders, &result.files}) {
+        for (const ScanNode& node : *list) {
+            rows.push_back(
+                {{std::string(node.displayName()), formatSize(node.size),
+                  localTimeText(node.lastWriteTime), formatCount(node.fileCount),
+                  formatCount(node.folderCount), percentOfParent(node.size, result.totals.size)}});
+        }
+    }
+    rows.push_back(
+        {{"Total", formatSize(result.totals.size), "", formatCount(result.totals.fileCount),
+          formatCount(result.totals.folderCount), ""}});
+
+    std::size_t widths[6] = {};
+    for (const Row& row : rows) {
+        for (int column = 0; column < 6; ++column) {
+            widths[column] = std::max(widths[column], displayWidth(row.cells[column]));
+        }
+    }
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (r + 1 == rows.size()) std::fputc('\n', out);
+        std::string line;
+        for (int column = 0; column < 6; ++column) {
+            const std::string& cell = rows[r].cells[column];
+            const std::string padding(widths[column] - displayWidth(cell), ' ');
+            // Text columns align left, numbers right.
+            const bool leftAligned = column == 0 || column == 2;
+            line += leftAligned ? cell + padding : padding + cell;
+            if (column < 5) line += "  ";
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+}
+
+void printJson(const ScanResult& result, std::FILE* out) {
+    JsonWriter json(out);
+    json.beginObject();
+    json.field("path", result.path);
+    json.field("size", result.totals.size);
+    json.field("files", result.totals.fileCount);
+    json.field("folders", result.totals.folderCount);
+    json.field("stopped", result.stopped);
+    json.beginArray("children");
+    for (const auto* list : {&result.folders, &result.files}) {
+        for (const ScanNode& node : *list) {
+            json.beginObject();
+            json.field("name", node.displayName());
+            json.field("path", node.path);
+            json.field("type", node.isFolder() ? "folder" : "file");
+            json.field("size", node.size);
+            json.field("files", node.fileCount);
+            json.field("folders", node.folderCount);
+            json.field("lastChange", node.lastWriteTime);
+            json.field("attributes", node.attributes);
+            json.endObject();
+        }
+    }
+    json.endArray();
+    json.beginArray("errors");
+    for (const scan::ScanError& error : result.errors) {
+        json.beginObject();
+        json.field("path", error.path);
+        json.field("code", error.code);
+        json.field("message", systemErrorText(static_cast<int>(error.code)));
+        json.endObject();
+    }
+    json.endArray();
+    json.endObject();
+    std::fputc('\n', out);
+}
+
+}  // namespace
+
+std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view>& arguments,
+                                              std::FILE* errors) {
+    ScanOptions options;
+    bool havePath = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (argument == "--sort" || argument == "--format") {
+            if (i + 1 >= arguments.size()) {
+                std::fprintf(errors, "%.*s needs a value\n", static_cast<int>(argument.size()),
+                             argument.data());
+                return std::nullopt;
+            }
+            const std::string_view value = arguments[++i];
+            if (argument == "--sort") {
+                options.sortKey = sortKeyNamed(value);
+                if (!options.sortKey) {
+                    std::fprintf(errors, "unknown sort key: %.*s\n", static_cast<int>(value.size()),
+                                 value.data());
+                    return std::nullopt;
+                }
+            } else if (value == "json" || value == "table") {
+                options.json = value == "json";
+            } else {
+                std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()),
+                             value.data());
+                return std::nullopt;
+            }
+        } else if (argument == "--ascending" || argument == "--descending") {
+            options.ascending = argument == "--ascending";
+        } else if (argument == "--no-files") {
+            options.includeFiles = false;
+        } else if (!havePath && (argument.empty() || argument[0] != '-' || argument == "-")) {
+            options.path = std::string(argument);
+            havePath = true;
+        } else {
+            std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
+                         argument.data());
+            return std::nullopt;
+        }
+    }
+    if (!havePath) {
+        std::fputs("scan needs a PATH\n", errors);
+        return std::nullopt;
+    }
+    return options;
+}
+
+int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors) {
+    const auto path = resolveFolderArgument(options.path, errors);
+    if (!path) return kExitUsage;
+
+    scan::raiseOpenFileLimit();
+    scan::CFolderEnumThread thread;
+    thread.start();
+    auto document = std::make_shared<scan::CTarvolinDoc>();
+    ProgressLine progress(errors);
+    auto listener =
+        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
+    installInterruptHandler();
+    thread.startFolderScan(*path, false, listener, document);
+    listener->wait(thread, interruptRequested, [&] {
+        if (!progress.enabled()) return;
+        const auto& counts = thread.progress();
+        progress.show(formatCount(static_cast<std::int64_t>(counts.folders.load())) + " folders, " +
+                      formatCount(static_cast<std::int64_t>(counts.files.load())) + " files  " +
+                      listener->currentFolder());
+    });
+    progress.clear();
+
+    ScanResult result;
+    result.path = *path;
+    result.stopped = listener->stopped();
+    result.totals = listener->rootTotals().value_or(scan::ScanTotals{});
+    result.errors = thread.errors();
+    if (options.sortKey) document->SortChildren(*options.sortKey, options.ascending);
+    result.folders = document->foldersSnapshot();
+    if (options.includeFiles) result.files = document->filesSnapshot();
+
+    for (const scan::ScanError& error : result.errors) {
+        std::fprintf(errors, "%s: %s (code: %" PRIu32 ")\n", error.path.c_str(),
+                     systemErrorText(static_cast<int>(error.code)).c_str(), error.code);
+    }
+    if (options.json) {
+        printJson(result, out);
+    } else {
+        printTable(result, out);
+    }
+    if (std::fflush(out) != 0) {
+        std::fputs("cannot write the output\n", errors);
+        return kExitScanErrors;
+    }
+    if (result.stopped) return kExitInterrupted;
+    return result.errors.empty() ? kExitOk : kExitScanErrors;
+}
+
+}  // namespace tarvolin::cli

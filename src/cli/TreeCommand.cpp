@@ -1,0 +1,117 @@
+#include "cli/TreeCommand.h"
+
+#include <cerrno>
+#include <memory>
+
+#include "cli/CliListener.h"
+#include "cli/CliOutput.h"
+#include "common/ErrorText.h"
+#include "common/SizeText.h"
+#include "scan/CFolderEnumThread.h"
+#include "scan/PosixDirectoryReader.h"
+
+namespace tarvolin::cli {
+namespace {
+
+// Writes lines from the scan thread while the walk goes on; remembers the first write error.
+class TreeWriter {
+public:
+    TreeWriter(std::FILE* stream, const char* lineEnd) : m_stream(stream), m_lineEnd(lineEnd) {}
+
+    void write(std::string_view name, int depth) {
+        const std::string line = folderTreeLine(name, depth) + m_lineEnd;
+        if (std::fwrite(line.data(), 1, line.size(), m_stream) != line.size() && m_error == 0) {
+            m_error = errno != 0 ? errno : EIO;
+        }
+    }
+    // Only after the walk has ended.
+    int finish() {
+        if (std::fflush(m_stream) != 0 && m_error == 0) m_error = errno != 0 ? errno : EIO;
+        return m_error;
+    }
+
+private:
+    std::FILE* m_stream;
+    const char* m_lineEnd;
+    int m_error = 0;
+};
+
+}  // namespace
+
+std::string folderTreeLine(std::string_view name, int depth) {
+    std::string line;
+    line.reserve(static_cast<std::size_t>(depth) * 7 + 5 + name.size());
+    for (int level = 0; level < depth; ++level)
+        line += "|      ";
+    line += "+----";
+    line.append(name);
+    return line;
+}
+
+int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* out,
+                   std::FILE* errors) {
+    std::string pathArgument;
+    std::string outputFile;
+    bool havePath = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "-o" && i + 1 < arguments.size()) {
+            outputFile = std::string(arguments[++i]);
+        } else if (!havePath && (arguments[i].empty() || arguments[i][0] != '-')) {
+            pathArgument = std::string(arguments[i]);
+            havePath = true;
+        } else {
+            std::fprintf(errors, "unexpected argument: %.*s\n",
+                         static_cast<int>(arguments[i].size()), arguments[i].data());
+            return kExitUsage;
+        }
+    }
+    if (!havePath) {
+        std::fputs("tree needs a PATH\n", errors);
+        return kExitUsage;
+    }
+    const auto path = resolveFolderArgument(pathArgument, errors);
+    if (!path) return kExitUsage;
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(nullptr, &std::fclose);
+    if (!outputFile.empty()) {
+        file.reset(std::fopen(outputFile.c_str(), "wb"));
+        if (!file) {
+            std::fprintf(errors, "%s: %s\n", outputFile.c_str(), systemErrorText(errno).c_str());
+            return kExitUsage;
+        }
+    }
+    TreeWriter writer(file ? file.get() : out, file ? "\r\n" : "\n");
+    writer.write(*path, 0);
+
+    scan::raiseOpenFileLimit();
+    scan::CFolderEnumThread thread;
+    thread.start();
+    ProgressLine progress(errors);
+    auto listener = std::make_shared<CliListener>(
+        [&writer](std::string_view name, int depth) { writer.write(name, depth); },
+        progress.enabled());
+    installInterruptHandler();
+
+    scan::ScanRequest request;
+    request.path = *path;
+    request.listener = listener;
+    request.mode = scan::ScanMode::Report;
+    thread.SubmitScanRequest(std::move(request));
+    listener->wait(thread, interruptRequested, [&] {
+        if (!progress.enabled()) return;
+        progress.show(formatCount(static_cast<std::int64_t>(thread.progress().folders.load())) +
+                      " folders  " + listener->currentFolder());
+    });
+    progress.clear();
+
+    int writeError = writer.finish();
+    if (file && std::fclose(file.release()) != 0 && writeError == 0) writeError = errno;
+    if (writeError != 0) {
+        std::fprintf(errors, "%s: %s\n", outputFile.empty() ? "stdout" : outputFile.c_str(),
+                     systemErrorText(writeError).c_str());
+        return kExitScanErrors;
+    }
+    return listener->stopped() ? kExitInterrupted : kExitOk;
+}
+
+}  // namespace tarvolin::cli

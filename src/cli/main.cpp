@@ -1,0 +1,53 @@
+// tarvolin-cli: the headless front end over the scan engine.
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliOutput.h"
+#include "cli/ScanCommand.h"
+#include "cli/TreeCommand.h"
+#include "common/Version.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage:\n"
+    "  tarvolin-cli scan PATH [--sort name|size|change|files|folders]\n"
+    "                         [--ascending|--descending] [--no-files] [--format table|json]\n"
+    "      Scans PATH and lists its subfolders, then its files, with their totals.\n"
+    "      Without --sort in scan order; --ascending (default) and --descending apply to --sort.\n"
+    "  tarvolin-cli tree PATH [-o FILE]\n"
+    "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
+    "  tarvolin-cli --help | --version\n"
+    "\n"
+    "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
+    "is not a folder, 130 stopped with Ctrl+C (what was found so far is printed).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tarvolin::cli;
+    std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    const std::string_view command = arguments.front();
+    const std::vector<std::string_view> rest(arguments.begin() + 1, arguments.end());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::printf("tarvolin-cli %s\n", tarvolin::kVersionText);
+        return kExitOk;
+    }
+    if (command == "scan") {
+        const auto options = parseScanArguments(rest, stderr);
+        return options ? runScanCommand(*options, stdout, stderr) : kExitUsage;
+    }
+    if (command == "tree") return runTreeCommand(rest, stdout, stderr);
+    std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
+                 command.data(), kUsage);
+    return kExitUsage;
+}

@@ -1,0 +1,66 @@
+// DirectoryReader: whole listings of folders, with every entry already stat'ed.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvolin::scan {
+
+// One entry of a listing, with what stat said of it.
+struct DirEntry {
+    std::uint32_t nameOffset = 0;  // into Listing::names, NUL-terminated there
+    std::uint32_t nameLength = 0;
+    int statError = 0;                // errno of a failed stat other than "vanished"; 0 when fine
+    bool isDirectory = false;         // from stat; from the listing's type when stat failed
+    bool onPseudoFileSystem = false;  // a folder mounted from a kernel pseudo file system
+    std::uint32_t attributes = 0;     // kAttr* bits
+    std::int64_t size = 0;            // apparent size; a symlink its own size
+    std::int64_t mtime = 0;           // seconds since 1970 UTC
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// A folder's listing. The walker keeps one per level of the walk and reuses its storage, so a
+// walk does not allocate per entry.
+struct Listing {
+    std::vector<DirEntry> entries;  // the reader's order; the walker sorts them by name
+    std::string names;
+    int openError = 0;         // errno when the folder could not be opened; nothing else set
+    int readError = 0;         // errno when the listing failed part-way
+    std::string lastNameRead;  // the last name the directory returned before readError
+    std::uint64_t device = 0;  // the folder itself
+    std::uint64_t inode = 0;
+    int handle = -1;  // the reader's: its children are opened relative to it
+
+    std::string_view name(const DirEntry& entry) const {
+        return std::string_view(names).substr(entry.nameOffset, entry.nameLength);
+    }
+    void reset() {
+        entries.clear();
+        names.clear();
+        openError = readError = 0;
+        lastNameRead.clear();
+        device = inode = 0;
+        handle = -1;
+    }
+};
+
+// Reads folders for the walkers on the scan thread. The walker asks for the scanned folder by
+// path, then for every subfolder relative to its parent's still-open listing:
+//   readRoot(path) → readChild(root, entry, path/name) → … → release(child) … → release(root)
+// A listing is released after all of its children. Entries that vanish between listing and stat
+// are left out. The stop flag is tested before each entry is stat'ed; a stopped listing holds
+// what was stat'ed so far. An implementation may hand out listings it read ahead.
+class DirectoryReader {
+public:
+    virtual ~DirectoryReader() = default;
+    virtual void readRoot(const std::string& path, Listing& out, const std::atomic<bool>& stop) = 0;
+    virtual void readChild(const Listing& parent, const DirEntry& entry, std::string_view path,
+                           Listing& out, const std::atomic<bool>& stop) = 0;
+    virtual void release(Listing& listing) = 0;
+};
+
+}  // namespace tarvolin::scan

@@ -1,0 +1,38 @@
+// ScanListener: what the scan thread tells the window that asked for a scan.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "scan/ScanNode.h"
+
+namespace tarvolin::scan {
+
+// Every call comes on the scan thread, synchronously: the walk waits until it returns, and
+// arguments are valid only during the call. A folder scan:
+//   scanStarting(path) → enteringFolder(path/sub)… → scanComplete(stopped, root)
+// A report scan:
+//   reportFolderEntered(name, depth)… → reportComplete(stopped)
+// A receiver that marshals to another thread copies what it needs before returning.
+class ScanListener {
+public:
+    virtual ~ScanListener() = default;
+    // The document has been emptied when this returns.
+    virtual void scanStarting(const std::string& path) { (void)path; }
+    // Only for folders that are actually walked, before they are opened.
+    virtual void enteringFolder(const std::string& path) { (void)path; }
+    // `root` is null when the scanned folder could not be opened or the path was empty; it is
+    // freed when the next request is taken up.
+    virtual void scanComplete(bool stopped, const ScanNode* root) {
+        (void)stopped;
+        (void)root;
+    }
+    // `name` is the folder's own name (raw bytes); depth 1 is a child of the scanned folder.
+    virtual void reportFolderEntered(std::string_view name, int depth) {
+        (void)name;
+        (void)depth;
+    }
+    virtual void reportComplete(bool stopped) { (void)stopped; }
+};
+
+}  // namespace tarvolin::scan
