@@ -24,6 +24,11 @@ std::string_view displayNameOf(std::string_view path) {
     return path.substr(path.size() - static_cast<std::size_t>(nameLengthOf(path)));
 }
 
+bool isAtOrBelow(std::string_view path, std::string_view folder) {
+    if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
+    return path.size() == folder.size() || folder.back() == '/' || path[folder.size()] == '/';
+}
+
 std::string trimTrailingSeparator(std::string_view path) {
     if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     return std::string(path);

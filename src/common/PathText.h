@@ -16,6 +16,9 @@ int nameLengthOf(std::string_view path);
 // The last nameLengthOf(path) bytes.
 std::string_view displayNameOf(std::string_view path);
 
+// True when `path` is `folder` or lies below it ("/data/x" is below "/data", "/data2" is not).
+bool isAtOrBelow(std::string_view path, std::string_view folder);
+
 // Removes one trailing "/", except from "/" itself.
 std::string trimTrailingSeparator(std::string_view path);
 

@@ -26,7 +26,7 @@ struct DirEntry {
 // A folder's listing. The walker keeps one per level of the walk and reuses its storage, so a
 // walk does not allocate per entry.
 struct Listing {
-    std::vector<DirEntry> entries;  // the reader's order; the walker sorts them by name
+    std::vector<DirEntry> entries;  // name order (ListingSorter)
     std::string names;
     int openError = 0;         // errno when the folder could not be opened; nothing else set
     int readError = 0;         // errno when the listing failed part-way
@@ -51,9 +51,10 @@ struct Listing {
 // Reads folders for the walkers on the scan thread. The walker asks for the scanned folder by
 // path, then for every subfolder relative to its parent's still-open listing:
 //   readRoot(path) → readChild(root, entry, path/name) → … → release(child) … → release(root)
-// A listing is released after all of its children. Entries that vanish between listing and stat
-// are left out. The stop flag is tested before each entry is stat'ed; a stopped listing holds
-// what was stat'ed so far. An implementation may hand out listings it read ahead.
+// A listing is released after all of its children. Entries are stat'ed in the order the
+// directory returns them and handed out in name order; entries that vanish between listing and
+// stat are left out. The stop flag is tested before each entry is stat'ed; a stopped listing
+// holds what was stat'ed so far. An implementation may hand out listings it read ahead.
 class DirectoryReader {
 public:
     virtual ~DirectoryReader() = default;

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <ctime>
 
-#include "common/NameOrder.h"
 #include "common/PathText.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
@@ -19,13 +18,6 @@ namespace {
 // 9999 localtime cannot fail, so the common case needs no calendar work at all.
 constexpr std::int64_t kFirstSafeTime = -2208988800LL + 2 * 86400;
 constexpr std::int64_t kLastSafeTime = 253402300799LL;
-
-void sortByName(Listing& listing) {
-    std::sort(listing.entries.begin(), listing.entries.end(),
-              [&listing](const DirEntry& a, const DirEntry& b) {
-                  return compareNames(listing.name(a), listing.name(b)) < 0;
-              });
-}
 
 void addTotals(ScanNode& parent, const ScanNode& child) {
     parent.size += child.size;
@@ -62,10 +54,10 @@ FolderWalker::FolderWalker(DirectoryReader& reader, FolderCache& cache,
       m_recordError(std::move(recordError)),
       m_progress(progress) {}
 
-FolderWalker::Frame& FolderWalker::frame(std::size_t depth) {
+FolderWalker::Frame& FolderWalker::newFrame(std::size_t depth) {
     while (m_frames.size() <= depth)
-        m_frames.emplace_back();
-    return m_frames[depth];
+        m_frames.push_back(std::make_unique<Frame>());
+    return *m_frames[depth];
 }
 
 bool FolderWalker::openedListing(Frame& frame, const std::string& path, bool recordErrors) {
@@ -75,7 +67,6 @@ bool FolderWalker::openedListing(Frame& frame, const std::string& path, bool rec
         if (recordErrors) m_recordError(static_cast<std::uint32_t>(listing.openError), path);
         return false;
     }
-    sortByName(listing);
     if (listing.readError != 0 && recordErrors) {
         m_recordError(static_cast<std::uint32_t>(listing.readError),
                       listing.lastNameRead.empty() ? path : joinPath(path, listing.lastNameRead));
@@ -91,7 +82,7 @@ bool FolderWalker::openedListing(Frame& frame, const std::string& path, bool rec
 // mount or a file system that shows loops); entering it would never end.
 bool FolderWalker::isOnWalkPath(std::size_t depth, const DirEntry& entry) {
     for (std::size_t level = 0; level <= depth; ++level) {
-        const Listing& ancestor = m_frames[level].listing;
+        const Listing& ancestor = m_frames[level]->listing;
         if (ancestor.inode == entry.inode && ancestor.device == entry.device) return true;
     }
     return false;
@@ -102,6 +93,8 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
                                                    bool bypassCache) {
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(path);
+    root.childrenMayBeCached = m_cache.earlierWalkRoots(path, m_rootsBelow);
+    m_cache.noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
     if (!openedListing(root, path, true)) {
         root.node.reset();
@@ -161,7 +154,7 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         m_recordError(static_cast<std::uint32_t>(entry.statError), std::move(childPath));
         return false;
     }
-    if (!bypassCache) {
+    if (!bypassCache && current.childrenMayBeCached) {
         if (ScanNode* cached = m_cache.Lookup(childPath)) {
             addTotals(node, *cached);
             if (collect && document != nullptr && !stopped()) document->AddChild(cached);
@@ -180,6 +173,9 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         return false;
     }
     Frame& child = frame(depth + 1);
+    child.childrenMayBeCached =
+        current.childrenMayBeCached ||
+        std::find(m_rootsBelow.begin(), m_rootsBelow.end(), childPath) != m_rootsBelow.end();
     child.node = std::make_unique<ScanNode>(std::move(childPath));
     m_reader.readChild(current.listing, entry, child.node->path, child.listing, m_stop);
     if (!openedListing(child, child.node->path, true)) {

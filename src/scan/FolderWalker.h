@@ -3,11 +3,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "scan/DirectoryReader.h"
 #include "scan/ScanNode.h"
@@ -53,12 +53,16 @@ public:
 private:
     struct Frame {
         Listing listing;
-        std::unique_ptr<ScanNode> node;  // folder walk only
-        std::size_t next = 0;            // the next entry to process
-        std::size_t pathLength = 0;      // report walk: length of m_path at this folder
+        std::unique_ptr<ScanNode> node;    // folder walk only
+        std::size_t next = 0;              // the next entry to process
+        std::size_t pathLength = 0;        // report walk: length of m_path at this folder
+        bool childrenMayBeCached = false;  // folder walk: an earlier walk reached below it
     };
 
-    Frame& frame(std::size_t depth);
+    Frame& frame(std::size_t depth) {
+        return depth < m_frames.size() ? *m_frames[depth] : newFrame(depth);
+    }
+    Frame& newFrame(std::size_t depth);
     bool stopped() const { return m_stop.load(std::memory_order_relaxed); }
     bool openedListing(Frame& frame, const std::string& path, bool recordErrors);
     bool isOnWalkPath(std::size_t depth, const DirEntry& entry);
@@ -72,8 +76,11 @@ private:
     const std::atomic<bool>& m_stop;
     ErrorRecorder m_recordError;
     ScanProgress& m_progress;
-    std::deque<Frame> m_frames;  // deque: growing keeps references to outer frames valid
-    std::string m_path;          // report walk: the current path, appended and cut per level
+    // One frame per level, each on the heap so that growing never moves the outer frames that
+    // the walk still refers to.
+    std::vector<std::unique_ptr<Frame>> m_frames;
+    std::string m_path;  // report walk: the current path, appended and cut per level
+    std::vector<std::string> m_rootsBelow;  // folder walk: earlier walk roots below its root
 };
 
 }  // namespace tarvolin::scan

@@ -195,6 +195,7 @@ void PosixDirectoryReader::statEntries(int fd, Listing& out, const std::atomic<b
         out.entries[kept++] = entry;
     }
     out.entries.resize(kept);
+    m_sorter.sortByName(out);
 }
 
 void raiseOpenFileLimit() {

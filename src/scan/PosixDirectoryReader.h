@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "scan/DirectoryReader.h"
+#include "scan/ListingSorter.h"
 
 namespace tarvolin::scan {
 
@@ -23,6 +24,7 @@ private:
     void statEntries(int fd, Listing& out, const std::atomic<bool>& stop);
 
     std::vector<char> m_buffer;  // getdents64 batches, reused for every folder
+    ListingSorter m_sorter;
 };
 
 // Raises the soft limit of open descriptors to the hard limit: a walk keeps one descriptor

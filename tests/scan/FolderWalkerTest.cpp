@@ -115,6 +115,18 @@ TEST_F(FolderWalkerTest, SecondScanTakesCachedFoldersAndBypassWalksAgain) {
     EXPECT_EQ(cache.Lookup("/T/sub")->size, 1057);
 }
 
+TEST_F(FolderWalkerTest, ScanOfAParentTakesWhatAnEarlierScanBelowItCached) {
+    tree->file("/T/sub/deep/c.txt", 7).file("/T/sub/b", 1).file("/T/other/o", 2);
+    walk("/T/sub");
+    test::RecordingListener second;
+    document.ClearChildren();
+    const auto root = walk("/T", false, &second);
+    // /T/sub was only a scan root, so it is walked; its cached child is not.
+    EXPECT_THAT(second.entered(), ElementsAre("/T/other", "/T/sub"));
+    EXPECT_EQ(root->size, 10);
+    EXPECT_EQ(root->folderCount, 3);
+}
+
 TEST_F(FolderWalkerTest, ProcessesEntriesInFoldedNameOrderWhateverTheDirectoryOrder) {
     tree->folder("/T/gamma").folder("/T/alpha").folder("/T/Beta").file("/T/b", 1).file("/T/A", 1);
     walk("/T");

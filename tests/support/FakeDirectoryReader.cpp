@@ -165,6 +165,7 @@ void FakeDirectoryReader::read(const std::string& path, scan::Listing& out,
         return;
     }
     m_tree->fill(path, *node, out, stop);
+    m_sorter.sortByName(out);
     out.handle = ++m_open;
 }
 

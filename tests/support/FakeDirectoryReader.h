@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "scan/DirectoryReader.h"
+#include "scan/ListingSorter.h"
 
 namespace tarvolin::test {
 
@@ -86,6 +87,7 @@ public:
 private:
     void read(const std::string& path, scan::Listing& out, const std::atomic<bool>& stop);
     std::shared_ptr<FakeTree> m_tree;
+    scan::ListingSorter m_sorter;
     int m_open = 0;  // listings handed out and not yet released
 };
 
