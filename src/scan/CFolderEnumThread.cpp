@@ -8,7 +8,7 @@
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
 #include "scan/FolderWalker.h"
-#include "scan/PosixDirectoryReader.h"
+#include "scan/ReadAheadDirectoryReader.h"
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
 
@@ -59,7 +59,7 @@ struct CFolderEnumThread::State {
 };
 
 CFolderEnumThread::CFolderEnumThread()
-    : CFolderEnumThread(std::make_unique<PosixDirectoryReader>()) {}
+    : CFolderEnumThread(std::make_unique<ReadAheadDirectoryReader>()) {}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}

@@ -140,7 +140,7 @@ void PosixDirectoryReader::readChild(const Listing& parent, const DirEntry& entr
     statEntries(fd, out, stop);
 }
 
-void PosixDirectoryReader::release(Listing& listing) {
+void PosixDirectoryReader::closeListing(Listing& listing) {
     if (listing.handle >= 0) close(listing.handle);
     listing.handle = -1;
 }

@@ -17,7 +17,9 @@ public:
     void readRoot(const std::string& path, Listing& out, const std::atomic<bool>& stop) override;
     void readChild(const Listing& parent, const DirEntry& entry, std::string_view path,
                    Listing& out, const std::atomic<bool>& stop) override;
-    void release(Listing& listing) override;
+    void release(Listing& listing) override { closeListing(listing); }
+    // Touches nothing but `listing`, so any thread may call it.
+    static void closeListing(Listing& listing);
 
 private:
     void readEntries(int fd, Listing& out);

@@ -23,22 +23,20 @@ void removeContents(int dirFd) {
     struct Level {
         int fd;
         DIR* dir;
+        std::string name;  // in the parent
     };
     std::vector<Level> stack;
     std::set<std::pair<dev_t, ino_t>> descended;  // each folder once, so the loop always ends
     const int first = dup(dirFd);
-    stack.push_back({first, fdopendir(first)});
+    stack.push_back({first, fdopendir(first), ""});
     while (!stack.empty()) {
         Level& level = stack.back();
         dirent* entry = level.dir != nullptr ? readdir(level.dir) : nullptr;
         if (entry == nullptr) {
+            const std::string name = level.name;
             if (level.dir != nullptr) closedir(level.dir);
             stack.pop_back();
-            if (!stack.empty()) {
-                // The folder just emptied is the last one the parent's readdir returned; the
-                // parent's listing is rewound so that it can be removed now.
-                rewinddir(stack.back().dir);
-            }
+            if (!stack.empty()) unlinkat(stack.back().fd, name.c_str(), AT_REMOVEDIR);
             continue;
         }
         const std::string name = entry->d_name;
@@ -53,7 +51,7 @@ void removeContents(int dirFd) {
             close(child);
             continue;
         }
-        stack.push_back({child, fdopendir(child)});
+        stack.push_back({child, fdopendir(child), name});
     }
 }
 
