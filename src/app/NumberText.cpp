@@ -1,8 +1,8 @@
 #include "app/NumberText.h"
 
-#include <cstdint>
-
 #include <QStringList>
+
+#include <cstdint>
 
 namespace tarvolin::app {
 

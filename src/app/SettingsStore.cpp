@@ -1,12 +1,10 @@
 #include "app/SettingsStore.h"
 
-#include <optional>
+#include "app/NumberText.h"
 
 #include <QDebug>
 #include <QStringList>
 #include <QVariant>
-
-#include "app/NumberText.h"
 
 namespace tarvolin::app {
 namespace {
