@@ -29,6 +29,7 @@ public:
     void toggleLowerPane();
 
     int upperPaneHeight() const;
+    // Gives row 0 `height` pixels and row 1 the rest; call it once the splitter has its size.
     void setUpperPaneHeight(int height);
 
 signals:

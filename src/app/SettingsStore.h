@@ -17,7 +17,7 @@ namespace tarvolin::app {
 // Windows, ~/.config/Brelland/Tarvolin.conf on Linux. A subkey is a group
 // ("ComboHistory/PathHistory"); the empty subkey is the settings key itself.
 //
-// Nothing is cached here: every call opens the store, does one operation and closes it, so a
+// Nothing is kept between calls: every call opens the store, does one operation and closes it, so a
 // value written by one part is seen by the next reader anywhere. Readers fall back to the
 // caller's default on any failure; writers return false on failure and callers ignore it.
 // User-interface thread only.

@@ -18,6 +18,11 @@ CResizableDialog::CResizableDialog(const QString& profileSection, QWidget* paren
     setSizeGripEnabled(true);
 }
 
+CResizableDialog::~CResizableDialog() {
+    // A dialog torn down with its parent never reaches done().
+    if (isVisible()) saveWindowRect();
+}
+
 bool CResizableDialog::restoreWindowRect() {
     const auto numbers =
         app::parseExactNumbers(app::GetProfileString(m_profileSection, kEntry, QString()), 6);

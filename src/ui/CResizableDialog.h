@@ -9,13 +9,14 @@ namespace tarvolin::ui {
 // User-interface thread; owned like any dialog (usually a stack object run with exec()).
 // Subclasses lay out their controls with Qt layouts, which stretch and anchor them. On first
 // showing the dialog's size becomes its minimum and the rectangle stored under the profile
-// section is restored; closing the dialog (done) stores it again as
-// "left,top,right,bottom,1,0" in the entry "WindowPlacement".
+// section is restored; closing the dialog (done), or destroying it while it is shown, stores it
+// again as "left,top,right,bottom,1,0" in the entry "WindowPlacement".
 class CResizableDialog : public QDialog {
     Q_OBJECT
 
 public:
     explicit CResizableDialog(const QString& profileSection, QWidget* parent = nullptr);
+    ~CResizableDialog() override;
 
     QString profileSection() const { return m_profileSection; }
 
