@@ -1,0 +1,22 @@
+// SettingsFixture: tests that start from an empty settings store (the temporary one that
+// QtTestMain sets up).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QVariant>
+
+#include "app/SettingsStore.h"
+
+namespace tarvolin::test {
+
+class SettingsFixture : public ::testing::Test {
+protected:
+    void SetUp() override { app::openSettingsKey()->clear(); }
+
+    // What the store holds under a full key path ("ComboHistory/PathHistory/PathHistory0").
+    static QVariant stored(const QString& key) { return app::openSettingsKey()->value(key); }
+};
+
+}  // namespace tarvolin::test
