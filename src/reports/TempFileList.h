@@ -34,7 +34,7 @@ std::vector<std::string> parseTempFileMask(std::string_view mask);
 // nothing once the fold buffer has grown to the longest path.
 class TempFileList {
 public:
-    TempFileList() { setMask(kDefaultTempFileMask); }
+    TempFileList() : m_patterns(parseTempFileMask(kDefaultTempFileMask)) {}
 
     // Replaces the patterns; true when the mask has at least one. Matches already kept stay.
     bool setMask(std::string_view mask);
