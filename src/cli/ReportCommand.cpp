@@ -38,40 +38,46 @@ std::size_t displayWidth(std::string_view text) {
     }));
 }
 
-// One report as a titled table; `numeric` columns align right.
-template <std::size_t N>
+// One report as a titled table; `numeric` columns align right. `cells(i)` gives the texts of
+// row i as views, so that a long temp list is not copied once more for printing.
+template <std::size_t N, class Cells>
 void printTable(std::FILE* out, const char* title, const std::array<ReportColumn, N>& columns,
-                const std::array<bool, N>& numeric,
-                const std::vector<std::array<std::string, N>>& rows) {
+                const std::array<bool, N>& numeric, std::size_t rowCount, Cells cells) {
     std::fprintf(out, "%s\n", title);
     std::array<std::size_t, N> widths{};
     for (std::size_t column = 0; column < N; ++column)
         widths[column] = displayWidth(columns[column].title);
-    for (const auto& row : rows) {
+    for (std::size_t i = 0; i < rowCount; ++i) {
+        const std::array<std::string_view, N> row = cells(i);
         for (std::size_t column = 0; column < N; ++column)
             widths[column] = std::max(widths[column], displayWidth(row[column]));
     }
-    const auto printLine = [&](const auto& cell) {
-        std::string line;
+    std::string line;
+    const auto printLine = [&](const std::array<std::string_view, N>& row) {
+        line.clear();
         for (std::size_t column = 0; column < N; ++column) {
-            const std::string_view text = cell(column);
-            const std::string padding(widths[column] - displayWidth(text), ' ');
-            if (numeric[column]) line += padding;
-            line += text;
-            if (!numeric[column]) line += padding;
+            const std::size_t padding = widths[column] - displayWidth(row[column]);
+            if (numeric[column]) line.append(padding, ' ');
+            line += row[column];
+            if (!numeric[column]) line.append(padding, ' ');
             if (column + 1 < N) line += "  ";
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
-        std::fprintf(out, "%s\n", line.c_str());
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), out);
     };
-    printLine([&](std::size_t column) { return std::string_view(columns[column].title); });
-    for (const auto& row : rows)
-        printLine([&](std::size_t column) { return std::string_view(row[column]); });
-    if (rows.empty()) std::fprintf(out, "%s\n", kNoItemsText);
+    std::array<std::string_view, N> header;
+    for (std::size_t column = 0; column < N; ++column)
+        header[column] = columns[column].title;
+    printLine(header);
+    for (std::size_t i = 0; i < rowCount; ++i)
+        printLine(cells(i));
+    if (rowCount == 0) std::fprintf(out, "%s\n", kNoItemsText);
 }
 
 void printTables(const ReportOptions& options, const ReportResult& result, std::FILE* out) {
+    using Cells4 = std::array<std::string_view, 4>;
     bool first = true;
     const auto separate = [&] {
         if (!first) std::fputc('\n', out);
@@ -79,31 +85,39 @@ void printTables(const ReportOptions& options, const ReportResult& result, std::
     };
     if (options.largest) {
         separate();
-        std::vector<std::array<std::string, 4>> rows;
-        for (const LargestFileRow& row : result.largest)
-            rows.push_back({row.fileName, row.numberText, row.sizeText, row.fullPath});
-        printTable(out, kLargestFilesTitle, kLargestFilesColumns, {false, true, true, false}, rows);
+        printTable(out, kLargestFilesTitle, kLargestFilesColumns, {false, true, true, false},
+                   result.largest.size(), [&](std::size_t i) {
+                       const LargestFileRow& row = result.largest[i];
+                       return Cells4{row.fileName, row.numberText, row.sizeText, row.fullPath};
+                   });
     }
     if (options.oldest) {
         separate();
-        std::vector<std::array<std::string, 4>> rows;
+        std::vector<std::string> dates;
         for (const OldestFileRow& row : result.oldest)
-            rows.push_back({row.fileName, row.sizeText, localTimeText(row.time), row.fullPath});
-        printTable(out, kOldestFilesTitle, kOldestFilesColumns, {false, true, false, false}, rows);
+            dates.push_back(localTimeText(row.time));
+        printTable(out, kOldestFilesTitle, kOldestFilesColumns, {false, true, false, false},
+                   result.oldest.size(), [&](std::size_t i) {
+                       const OldestFileRow& row = result.oldest[i];
+                       return Cells4{row.fileName, row.sizeText, dates[i], row.fullPath};
+                   });
     }
     if (options.types) {
         separate();
-        std::vector<std::array<std::string, 4>> rows;
-        for (const FileTypeRow& row : result.types)
-            rows.push_back({row.typeName, row.extension, row.countText, row.spaceText});
-        printTable(out, kFileTypesTitle, kFileTypesColumns, {false, false, true, true}, rows);
+        printTable(out, kFileTypesTitle, kFileTypesColumns, {false, false, true, true},
+                   result.types.size(), [&](std::size_t i) {
+                       const FileTypeRow& row = result.types[i];
+                       return Cells4{row.typeName, row.extension, row.countText, row.spaceText};
+                   });
     }
     if (options.temp) {
         separate();
-        std::vector<std::array<std::string, 3>> rows;
-        for (const TempFileRow& row : result.temp)
-            rows.push_back({row.fileName, row.sizeText, row.fullPath});
-        printTable(out, kTempFilesTitle, kTempFilesColumns, {false, true, false}, rows);
+        printTable(
+            out, kTempFilesTitle, kTempFilesColumns, {false, true, false}, result.temp.size(),
+            [&](std::size_t i) {
+                const TempFileRow& row = result.temp[i];
+                return std::array<std::string_view, 3>{row.fileName, row.sizeText, row.fullPath};
+            });
     }
 }
 
@@ -224,7 +238,9 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     // Type names cost a MIME lookup per new extension; only the file types report shows them.
     auto collections = std::make_shared<ReportCollections>(
         options.types ? FileTypeNameFunction(mimeFileTypeName) : FileTypeNameFunction());
-    if (options.mask) collections->setTempFileMask(*options.mask);
+    // A mask without patterns matches nothing, so an unwanted temp list costs no memory.
+    if (options.mask || !options.temp)
+        collections->setTempFileMask(options.temp ? *options.mask : "");
 
     scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
@@ -252,11 +268,12 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     ReportResult result;
     result.path = *path;
     result.stopped = listener->stopped();
-    ReportSnapshot snapshot = collections->snapshot();
-    if (options.largest) result.largest = largestFileRows(snapshot.largest);
-    if (options.oldest) result.oldest = oldestFileRows(snapshot.oldest);
-    if (options.types) result.types = fileTypeRows(snapshot.types);
-    if (options.temp) result.temp = tempFileRows(snapshot.temp);
+    // One report at a time, so that only one copy of a long temp list is held at once.
+    if (options.largest) result.largest = largestFileRows(collections->largestFiles());
+    if (options.oldest) result.oldest = oldestFileRows(collections->oldestFiles());
+    if (options.types) result.types = fileTypeRows(collections->fileTypes());
+    if (options.temp) result.temp = tempFileRows(collections->tempFiles());
+    collections.reset();  // the scan thread let go of it when the walk ended
 
     if (options.json) {
         printJson(options, result, out);

@@ -110,15 +110,15 @@ std::vector<FileTypeRow> fileTypeRows(const std::vector<FileTypeEntry>& entries,
     return rows;
 }
 
-std::vector<TempFileRow> tempFileRows(const std::vector<TempFileEntry>& entries) {
+std::vector<TempFileRow> tempFileRows(std::vector<TempFileEntry> entries) {
     std::vector<TempFileRow> rows;
     rows.reserve(entries.size());
-    for (const TempFileEntry& entry : entries) {
+    for (TempFileEntry& entry : entries) {
         TempFileRow& row = rows.emplace_back();
         row.fileName = entry.path.substr(std::min(entry.nameOffset, entry.path.size()));
         row.size = entry.size;
         row.sizeText = formatSize(entry.size);
-        row.fullPath = entry.path;
+        row.fullPath = std::move(entry.path);
     }
     return rows;
 }

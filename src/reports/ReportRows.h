@@ -94,8 +94,8 @@ std::vector<OldestFileRow> oldestFileRows(const std::vector<FileTimeEntry>& entr
 // In key order; only types with files, and those the filter lets through.
 std::vector<FileTypeRow> fileTypeRows(const std::vector<FileTypeEntry>& entries,
                                       FileTypeFilter filter = {});
-// In walk order.
-std::vector<TempFileRow> tempFileRows(const std::vector<TempFileEntry>& entries);
+// In walk order. Takes the entries, whose paths move into the rows: the list can be long.
+std::vector<TempFileRow> tempFileRows(std::vector<TempFileEntry> entries);
 
 // Stable sorts for header clicks: numbers by value ("#" too, so 10 follows 9), texts ignoring
 // A-Z case; descending puts the greater first. Rows that compare equal keep their order.

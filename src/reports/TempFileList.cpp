@@ -34,21 +34,42 @@ std::vector<std::string> parseTempFileMask(std::string_view mask) {
 }
 
 bool TempFileList::setMask(std::string_view mask) {
-    m_patterns = parseTempFileMask(mask);
+    usePatterns(parseTempFileMask(mask));
     if (!m_patterns.empty()) m_maskParsed = true;
     return !m_patterns.empty();
 }
 
+void TempFileList::usePatterns(std::vector<std::string> patterns) {
+    m_patterns = std::move(patterns);
+    m_longestPattern = 0;
+    for (const std::string& pattern : m_patterns)
+        m_longestPattern = std::max(m_longestPattern, pattern.size());
+    m_folder.clear();
+    m_folderMatches = false;
+}
+
+bool TempFileList::matches(std::string_view text) {
+    m_folded.resize(text.size());
+    std::transform(text.begin(), text.end(), m_folded.begin(), foldCase);
+    const std::string_view folded(m_folded);
+    return std::any_of(m_patterns.begin(), m_patterns.end(), [folded](const std::string& pattern) {
+        return folded.find(pattern) != std::string_view::npos;
+    });
+}
+
 void TempFileList::offer(std::string_view path, std::int64_t size, std::size_t nameOffset) {
     if (m_patterns.empty()) return;
-    m_folded.resize(path.size());
-    std::transform(path.begin(), path.end(), m_folded.begin(), foldCase);
-    const std::string_view folded(m_folded);
-    for (const std::string& pattern : m_patterns) {
-        if (folded.find(pattern) == std::string_view::npos) continue;
-        m_matches.push_back(TempFileEntry{std::string(path), nameOffset, size});
-        return;
+    nameOffset = std::min(nameOffset, path.size());
+    const std::string_view folder = path.substr(0, nameOffset);
+    if (folder != m_folder) {
+        m_folder.assign(folder);
+        m_folderMatches = matches(folder);
     }
+    // A match that is not all in the folder part ends in the name, so it begins at most
+    // (longest pattern - 1) bytes before the name.
+    const std::size_t tail = nameOffset - std::min(nameOffset, m_longestPattern - 1);
+    if (!m_folderMatches && !matches(path.substr(tail))) return;
+    m_matches.push_back(TempFileEntry{std::string(path), nameOffset, size});
 }
 
 void TempFileList::clearMatches() {

@@ -31,10 +31,12 @@ std::vector<std::string> parseTempFileMask(std::string_view mask);
 // folded to a-z on both sides; a file matching several patterns is kept once.
 //
 // Not thread-safe; ReportCollections guards it. Offering a file that does not match allocates
-// nothing once the fold buffer has grown to the longest path.
+// nothing once the buffers have grown to the longest path. The files of a folder come one after
+// another, so the folder part is tested once per folder and each file only from the few bytes
+// before its name on, where a pattern could begin that ends in the name.
 class TempFileList {
 public:
-    TempFileList() : m_patterns(parseTempFileMask(kDefaultTempFileMask)) {}
+    TempFileList() { usePatterns(parseTempFileMask(kDefaultTempFileMask)); }
 
     // Replaces the patterns; true when the mask has at least one. Matches already kept stay.
     bool setMask(std::string_view mask);
@@ -52,10 +54,16 @@ public:
     const std::vector<TempFileEntry>& matches() const { return m_matches; }
 
 private:
+    void usePatterns(std::vector<std::string> patterns);
+    bool matches(std::string_view text);
+
     std::vector<std::string> m_patterns;
+    std::size_t m_longestPattern = 0;
     bool m_maskParsed = false;
     std::vector<TempFileEntry> m_matches;
-    std::string m_folded;  // the offered path folded to lower case, reused
+    std::string m_folded;  // the text under test folded to lower case, reused
+    std::string m_folder;  // the folder part of the last path offered, as given
+    bool m_folderMatches = false;
 };
 
 }  // namespace tarvolin::reports

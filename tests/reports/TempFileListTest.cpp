@@ -36,11 +36,14 @@ TEST(TempFileListTest, MatchesAnySubstringIgnoringCase) {
         {" .log", "/data/a .log", true},
         {" .log", "/data/a.log", false},
         {"\xC3\x89T\xC3\x89", "/d/\xC3\xA9t\xC3\xA9", false},  // only A-Z fold, never bytes of É
+        {"a/TEMP.t", "/home/a/temp.txt", true},  // begins in the folder, ends in the name
+        {"me/a/t", "/home/a/temp.txt", true},
     };
     for (const auto& c : cases) {
         TempFileList list;
         ASSERT_TRUE(list.setMask(c.mask));
-        list.offer(c.path, 1, 0);
+        const std::string path = c.path;
+        list.offer(path, 1, path.rfind('/') + 1);
         EXPECT_EQ(list.matches().size(), c.matches ? 1u : 0u) << c.mask << " / " << c.path;
     }
 }
@@ -62,10 +65,16 @@ TEST(TempFileListTest, KeepsEachMatchOnceInOfferOrderUntilRemoved) {
     ASSERT_EQ(list.matches().size(), 2u);
     EXPECT_EQ(list.matches()[1].size, 8);
 
-    // A mask without patterns matches nothing from then on; what was kept stays.
+    // A new mask applies from the next file on, in the same folder too; a mask without
+    // patterns matches nothing. What was kept stays.
+    ASSERT_TRUE(list.setMask("/D/"));
+    list.offer("/d/c", 1, 3);
+    ASSERT_TRUE(list.setMask(".zip"));
+    list.offer("/d/e", 1, 3);
     EXPECT_FALSE(list.setMask(",;"));
     list.offer("/d/c.tmp", 1, 3);
-    EXPECT_EQ(list.matches().size(), 2u);
+    ASSERT_EQ(list.matches().size(), 3u);
+    EXPECT_EQ(list.matches()[2].path, "/d/c");
 }
 
 }  // namespace
