@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 #include "reports/ReportRows.h"
 #include "scan/CFolderEnumThread.h"
@@ -99,9 +100,9 @@ TEST_F(ReportCollectionsTest, UiCallsDuringAWalkAndItsStopAreSafe) {
         }
     }
     scan("/R");
-    int rounds = 0;
-    while (collections->largestFiles().size() < 50 && rounds < 100000)
-        ++rounds;
+    // Under way (a stop before the take-up would drop the request, and with it the completion).
+    while (collections->largestFiles().size() < 50 && listener->completions().empty())
+        std::this_thread::yield();
     for (int i = 0; i < 200; ++i) {
         const ReportSnapshot snapshot = collections->snapshot();
         EXPECT_LE(snapshot.largest.size(), 50u);
