@@ -107,6 +107,7 @@ void sortRows(std::vector<TempFileRow>& rows, TempColumn column, bool ascending)
 // A list's sort column and direction, changed by header clicks: a new column starts in the
 // list's first direction (descending for largest, oldest and file types; ascending for temp
 // files), the same column toggles it. No column before the first click: storage order.
+// Each page keeps one, on the UI thread.
 class SortState {
 public:
     explicit SortState(bool firstAscending) : m_firstAscending(firstAscending) {}
