@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CliOutput.h"
+#include "cli/ReportCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
 #include "common/Version.h"
@@ -18,6 +19,11 @@ constexpr char kUsage[] =
     "      Without --sort in scan order; --ascending (default) and --descending apply to --sort.\n"
     "  tarvolin-cli tree PATH [-o FILE]\n"
     "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
+    "  tarvolin-cli report PATH [--largest] [--oldest] [--types] [--temp]\n"
+    "                           [--format table|json] [--mask TEXT]\n"
+    "      The 50 largest and the 50 oldest files below PATH, the space per file type and the\n"
+    "      temp files (paths containing a pattern of the \";\"-separated mask TEXT, by default\n"
+    "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed.\n"
     "  tarvolin-cli --help | --version\n"
     "\n"
     "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
@@ -47,6 +53,10 @@ int main(int argc, char** argv) {
         return options ? runScanCommand(*options, stdout, stderr) : kExitUsage;
     }
     if (command == "tree") return runTreeCommand(rest, stdout, stderr);
+    if (command == "report") {
+        const auto options = parseReportArguments(rest, stderr);
+        return options ? runReportCommand(*options, stdout, stderr) : kExitUsage;
+    }
     std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
                  command.data(), kUsage);
     return kExitUsage;

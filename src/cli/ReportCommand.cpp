@@ -1,0 +1,290 @@
+#include "cli/ReportCommand.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "cli/CliListener.h"
+#include "cli/CliOutput.h"
+#include "cli/JsonWriter.h"
+#include "common/SizeText.h"
+#include "reports/MimeFileTypeName.h"
+#include "reports/ReportCollections.h"
+#include "reports/ReportRows.h"
+#include "scan/CFolderEnumThread.h"
+#include "scan/PosixDirectoryReader.h"
+
+namespace tarvolin::cli {
+namespace {
+
+using namespace tarvolin::reports;
+
+constexpr char kNoValidMaskText[] = "The temp file mask provided appears to have no valid entries.";
+constexpr char kNoItemsText[] = "There are no items to display.";
+
+struct ReportResult {
+    std::string path;
+    bool stopped = false;
+    std::vector<LargestFileRow> largest;
+    std::vector<OldestFileRow> oldest;
+    std::vector<FileTypeRow> types;
+    std::vector<TempFileRow> temp;
+};
+
+// Columns are padded by characters, not bytes, so that UTF-8 names line up.
+std::size_t displayWidth(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// One report as a titled table; `numeric` columns align right. `cells(i)` gives the texts of
+// row i as views, so that a long temp list is not copied once more for printing.
+template <std::size_t N, class Cells>
+void printTable(std::FILE* out, const char* title, const std::array<ReportColumn, N>& columns,
+                const std::array<bool, N>& numeric, std::size_t rowCount, Cells cells) {
+    std::fprintf(out, "%s\n", title);
+    std::array<std::size_t, N> widths{};
+    for (std::size_t column = 0; column < N; ++column)
+        widths[column] = displayWidth(columns[column].title);
+    for (std::size_t i = 0; i < rowCount; ++i) {
+        const std::array<std::string_view, N> row = cells(i);
+        for (std::size_t column = 0; column < N; ++column)
+            widths[column] = std::max(widths[column], displayWidth(row[column]));
+    }
+    std::string line;
+    const auto printLine = [&](const std::array<std::string_view, N>& row) {
+        line.clear();
+        for (std::size_t column = 0; column < N; ++column) {
+            const std::size_t padding = widths[column] - displayWidth(row[column]);
+            if (numeric[column]) line.append(padding, ' ');
+            line += row[column];
+            if (!numeric[column]) line.append(padding, ' ');
+            if (column + 1 < N) line += "  ";
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), out);
+    };
+    std::array<std::string_view, N> header;
+    for (std::size_t column = 0; column < N; ++column)
+        header[column] = columns[column].title;
+    printLine(header);
+    for (std::size_t i = 0; i < rowCount; ++i)
+        printLine(cells(i));
+    if (rowCount == 0) std::fprintf(out, "%s\n", kNoItemsText);
+}
+
+void printTables(const ReportOptions& options, const ReportResult& result, std::FILE* out) {
+    using Cells4 = std::array<std::string_view, 4>;
+    bool first = true;
+    const auto separate = [&] {
+        if (!first) std::fputc('\n', out);
+        first = false;
+    };
+    if (options.largest) {
+        separate();
+        printTable(out, kLargestFilesTitle, kLargestFilesColumns, {false, true, true, false},
+                   result.largest.size(), [&](std::size_t i) {
+                       const LargestFileRow& row = result.largest[i];
+                       return Cells4{row.fileName, row.numberText, row.sizeText, row.fullPath};
+                   });
+    }
+    if (options.oldest) {
+        separate();
+        std::vector<std::string> dates;
+        for (const OldestFileRow& row : result.oldest)
+            dates.push_back(localTimeText(row.time));
+        printTable(out, kOldestFilesTitle, kOldestFilesColumns, {false, true, false, false},
+                   result.oldest.size(), [&](std::size_t i) {
+                       const OldestFileRow& row = result.oldest[i];
+                       return Cells4{row.fileName, row.sizeText, dates[i], row.fullPath};
+                   });
+    }
+    if (options.types) {
+        separate();
+        printTable(out, kFileTypesTitle, kFileTypesColumns, {false, false, true, true},
+                   result.types.size(), [&](std::size_t i) {
+                       const FileTypeRow& row = result.types[i];
+                       return Cells4{row.typeName, row.extension, row.countText, row.spaceText};
+                   });
+    }
+    if (options.temp) {
+        separate();
+        printTable(
+            out, kTempFilesTitle, kTempFilesColumns, {false, true, false}, result.temp.size(),
+            [&](std::size_t i) {
+                const TempFileRow& row = result.temp[i];
+                return std::array<std::string_view, 3>{row.fileName, row.sizeText, row.fullPath};
+            });
+    }
+}
+
+void printJson(const ReportOptions& options, const ReportResult& result, std::FILE* out) {
+    JsonWriter json(out);
+    json.beginObject();
+    json.field("path", result.path);
+    json.field("stopped", result.stopped);
+    if (options.largest) {
+        json.beginArray("largest");
+        for (const LargestFileRow& row : result.largest) {
+            json.beginObject();
+            json.field("name", row.fileName);
+            json.field("size", row.size);
+            json.field("path", row.fullPath);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (options.oldest) {
+        json.beginArray("oldest");
+        for (const OldestFileRow& row : result.oldest) {
+            json.beginObject();
+            json.field("name", row.fileName);
+            json.field("size", row.size);
+            json.field("time", row.time);
+            json.field("path", row.fullPath);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (options.types) {
+        json.beginArray("types");
+        for (const FileTypeRow& row : result.types) {
+            json.beginObject();
+            json.field("type", row.typeName);
+            json.field("ext", row.extension);
+            json.field("count", row.count);
+            json.field("space", row.total);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (options.temp) {
+        json.beginArray("temp");
+        for (const TempFileRow& row : result.temp) {
+            json.beginObject();
+            json.field("name", row.fileName);
+            json.field("size", row.size);
+            json.field("path", row.fullPath);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    json.endObject();
+    std::fputc('\n', out);
+}
+
+}  // namespace
+
+std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_view>& arguments,
+                                                  std::FILE* errors) {
+    ReportOptions options;
+    bool havePath = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view argument = arguments[i];
+        if (argument == "--format" || argument == "--mask") {
+            if (i + 1 >= arguments.size()) {
+                std::fprintf(errors, "%.*s needs a value\n", static_cast<int>(argument.size()),
+                             argument.data());
+                return std::nullopt;
+            }
+            const std::string_view value = arguments[++i];
+            if (argument == "--mask") {
+                if (parseTempFileMask(value).empty()) {
+                    std::fprintf(errors, "%s\n", kNoValidMaskText);
+                    return std::nullopt;
+                }
+                options.mask = std::string(value);
+            } else if (value == "json" || value == "table") {
+                options.json = value == "json";
+            } else {
+                std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()),
+                             value.data());
+                return std::nullopt;
+            }
+        } else if (argument == "--largest") {
+            options.largest = true;
+        } else if (argument == "--oldest") {
+            options.oldest = true;
+        } else if (argument == "--types") {
+            options.types = true;
+        } else if (argument == "--temp") {
+            options.temp = true;
+        } else if (!havePath && (argument.empty() || argument[0] != '-' || argument == "-")) {
+            options.path = std::string(argument);
+            havePath = true;
+        } else {
+            std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
+                         argument.data());
+            return std::nullopt;
+        }
+    }
+    if (!havePath) {
+        std::fputs("report needs a PATH\n", errors);
+        return std::nullopt;
+    }
+    if (!options.largest && !options.oldest && !options.types && !options.temp) {
+        options.largest = options.oldest = options.types = options.temp = true;
+    }
+    return options;
+}
+
+int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* errors) {
+    const auto path = resolveFolderArgument(options.path, errors);
+    if (!path) return kExitUsage;
+
+    // Type names cost a MIME lookup per new extension; only the file types report shows them.
+    auto collections = std::make_shared<ReportCollections>(
+        options.types ? FileTypeNameFunction(mimeFileTypeName) : FileTypeNameFunction());
+    // A mask without patterns matches nothing, so an unwanted temp list costs no memory.
+    if (options.mask || !options.temp)
+        collections->setTempFileMask(options.temp ? *options.mask : "");
+
+    scan::raiseOpenFileLimit();
+    scan::CFolderEnumThread thread;
+    thread.start();
+    ProgressLine progress(errors);
+    auto listener =
+        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
+    installInterruptHandler();
+
+    scan::ScanRequest request;
+    request.path = *path;
+    request.listener = listener;
+    request.mode = scan::ScanMode::Report;
+    request.reportSink = collections;
+    thread.SubmitScanRequest(std::move(request));
+    listener->wait(thread, interruptRequested, [&] {
+        if (!progress.enabled()) return;
+        const auto& counts = thread.progress();
+        progress.show(formatCount(static_cast<std::int64_t>(counts.folders.load())) + " folders, " +
+                      formatCount(static_cast<std::int64_t>(counts.files.load())) + " files  " +
+                      listener->currentFolder());
+    });
+    progress.clear();
+
+    ReportResult result;
+    result.path = *path;
+    result.stopped = listener->stopped();
+    // One report at a time, so that only one copy of a long temp list is held at once.
+    if (options.largest) result.largest = largestFileRows(collections->largestFiles());
+    if (options.oldest) result.oldest = oldestFileRows(collections->oldestFiles());
+    if (options.types) result.types = fileTypeRows(collections->fileTypes());
+    if (options.temp) result.temp = tempFileRows(collections->tempFiles());
+    collections.reset();  // the scan thread let go of it when the walk ended
+
+    if (options.json) {
+        printJson(options, result, out);
+    } else {
+        printTables(options, result, out);
+    }
+    if (std::fflush(out) != 0) {
+        std::fputs("cannot write the output\n", errors);
+        return kExitScanErrors;
+    }
+    return result.stopped ? kExitInterrupted : kExitOk;
+}
+
+}  // namespace tarvolin::cli
