@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QString>
 
+#include "reports/TempFileList.h"
+
 namespace tarvolin::app {
 
 struct IntOption {
@@ -66,7 +68,7 @@ inline constexpr IntOption kReportLaunchBrowser{"ReportLaunchBrowser", 1};
 inline constexpr IntOption kTextIncludeColHdrs{"TextIncludeColHdrs", 1};
 inline constexpr IntOption kTextQuoteFields{"TextQuoteFields", 0};
 
-inline constexpr StringOption kTempFileMask{"TempFileMask", "\\temp;.tmp;~.;.~;.old;.chk"};
+inline constexpr StringOption kTempFileMask{"TempFileMask", reports::kDefaultTempFileMask};
 inline constexpr IntOption kFileTypeReportMinFileSize{"FileTypeReportMinFileSize", 0};  // KB
 inline constexpr IntOption kFileTypeReportMinFileSizeFilter{"FileTypeReportMinFileSizeFilter", 0};
 inline constexpr IntOption kAutoCloseGraphScanDlg{"AutoCloseGraphScanDlg", 0};
