@@ -45,14 +45,14 @@ TEST(CliListener, InterruptStopsTheWalkAndEndsTheWait) {
     auto listener = std::make_shared<CliListener>();
     thread.startFolderScan("/A", false, listener, std::make_shared<scan::CTarvolinDoc>());
     ASSERT_TRUE(tree->waitUntilBlocked("/A/sub", 5000));
+    // The stop comes first and the walk is released afterwards (wait() calls `interrupted`,
+    // stops, then ticks), so the walk cannot finish its folder before it sees the stop.
     int ticks = 0;
     const bool completed = listener->wait(
-        thread,
+        thread, [&] { return ticks >= 2; },
         [&] {
-            if (ticks == 2) tree->release("/A/sub");
-            return ticks >= 2;
-        },
-        [&] { ++ticks; });
+            if (++ticks == 3) tree->release("/A/sub");
+        });
     EXPECT_TRUE(completed);
     EXPECT_TRUE(listener->stopped());
     EXPECT_EQ(listener->rootTotals()->size, 1);
