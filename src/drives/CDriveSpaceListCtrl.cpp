@@ -119,7 +119,10 @@ void CDriveSpaceListCtrl::refresh() {
         }
         const auto space = m_source.freeSpace(path);
         QStandardItem* drive = m_model->item(row, kDriveColumn);
-        drive->setText(QFile::decodeName(QByteArray::fromStdString(path)));
+        const QString name = QFile::decodeName(QByteArray::fromStdString(path));
+        drive->setText(name);
+        // Mount points outgrow the narrow first column; the whole one shows on hovering.
+        drive->setToolTip(name);
         drive->setData(QByteArray::fromStdString(path), kPathRole);
         m_model->item(row, kTotalColumn)->setText(QString::fromStdString(totalSpaceText(space)));
         m_model->item(row, kFreeColumn)->setText(QString::fromStdString(freeSpaceText(space)));

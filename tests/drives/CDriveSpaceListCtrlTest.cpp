@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <map>
 #include <optional>
@@ -86,8 +87,6 @@ TEST_F(CDriveSpaceListCtrlTest, ShowsEveryVolumeInOrderWithItsSpace) {
         EXPECT_FALSE(model.flags(model.index(row, 1)) & Qt::ItemIsEditable) << row;
     }
     EXPECT_FALSE(list->horizontalHeader()->sectionsClickable());
-    EXPECT_EQ(list->toolTip(),
-              "Drive space calculations are automatically refreshed every few seconds.");
 }
 
 TEST_F(CDriveSpaceListCtrlTest, TheFreeSpaceColumnEndsAtTheRightEdge) {
@@ -107,6 +106,22 @@ TEST_F(CDriveSpaceListCtrlTest, TheFreeSpaceColumnEndsAtTheRightEdge) {
     list->horizontalHeader()->resizeSection(0, 90);  // the user widens the first column
     EXPECT_EQ(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
               list->viewport()->width());
+}
+
+TEST_F(CDriveSpaceListCtrlTest, TooltipsNameTheVolumeOrExplainThePane) {
+    source.volumes = {{"/srv/storage/archive", DiskSpace{1, 2}}};
+    create();
+    list->resize(300, 150);
+    list->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+    const auto tipAt = [&](int column) {
+        const QPoint at = list->visualRect(list->model()->index(0, column)).center();
+        QHelpEvent event(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(list->viewport(), &event);
+        return QToolTip::text();
+    };
+    EXPECT_EQ(tipAt(0), "/srv/storage/archive");
+    EXPECT_EQ(tipAt(2), "Drive space calculations are automatically refreshed every few seconds.");
 }
 
 TEST_F(CDriveSpaceListCtrlTest, RefreshFollowsTheVolumesAndKeepsTheSelectedOne) {
