@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CheckUpdateCommand.h"
 #include "cli/CliOutput.h"
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
@@ -18,6 +19,8 @@ constexpr char kUsage[] =
     "      Without --sort in scan order; --ascending (default) and --descending apply to --sort.\n"
     "  tarvolin-cli tree PATH [-o FILE]\n"
     "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
+    "  tarvolin-cli check-update\n"
+    "      Asks the update server for the latest version (exit 0 found, 1 failed).\n"
     "  tarvolin-cli --help | --version\n"
     "\n"
     "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
@@ -47,6 +50,7 @@ int main(int argc, char** argv) {
         return options ? runScanCommand(*options, stdout, stderr) : kExitUsage;
     }
     if (command == "tree") return runTreeCommand(rest, stdout, stderr);
+    if (command == "check-update") return runCheckUpdateCommand(rest, stdout, stderr);
     std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
                  command.data(), kUsage);
     return kExitUsage;
