@@ -231,6 +231,7 @@ int EventSocket::readResponse(std::string& response, std::chrono::milliseconds t
 
 int EventSocket::HttpGet(const std::string& host, int port, const std::string& path,
                          std::string& response, std::chrono::milliseconds timeout) {
+    m_status = {};
     int result = Create();
     if (result != kHttpOk) return result;
     result = Connect(host, port, kConnectTimeout);
