@@ -65,7 +65,7 @@ public:
 
     // Set by a successful HttpGet.
     const HttpStatusLine& statusLine() const { return m_status; }
-    // errno of the last failing system call, for diagnosis only.
+    // errno of the last failing call (the getaddrinfo code for a look-up), for diagnosis only.
     int lastResult() const { return m_lastResult; }
 
 private:
