@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CheckUpdateCommand.h"
 #include "cli/CliOutput.h"
 #include "cli/ReportCommand.h"
 #include "cli/ScanCommand.h"
@@ -24,6 +25,8 @@ constexpr char kUsage[] =
     "      The 50 largest and the 50 oldest files below PATH, the space per file type and the\n"
     "      temp files (paths containing a pattern of the \";\"-separated mask TEXT, by default\n"
     "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed.\n"
+    "  tarvolin-cli check-update\n"
+    "      Asks the update server for the latest version (exit 0 found, 1 failed).\n"
     "  tarvolin-cli --help | --version\n"
     "\n"
     "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
         const auto options = parseReportArguments(rest, stderr);
         return options ? runReportCommand(*options, stdout, stderr) : kExitUsage;
     }
+    if (command == "check-update") return runCheckUpdateCommand(rest, stdout, stderr);
     std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
                  command.data(), kUsage);
     return kExitUsage;
