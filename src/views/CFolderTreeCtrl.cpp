@@ -99,24 +99,47 @@ void CFolderTreeCtrl::directScan(const std::string& path, bool bypassCache) {
 }
 
 QModelIndex CFolderTreeCtrl::findBelow(const QModelIndex& start, const std::string& path,
-                                       bool ignoreCase) {
+                                       bool ignoreCase, std::vector<std::string>& onTheWay) {
     if (!m_model->ensureListed(start, kFindWait)) return {};
+    // Where an item sits counts before the target of a link above it, so a link back into the
+    // same tree does not take the item away from its own place.
+    QPersistentModelIndex sameTarget;
+    std::vector<QPersistentModelIndex> holders;
+    std::vector<QPersistentModelIndex> targetHolders;
     for (int row = 0; row < m_model->rowCount(start); ++row) {
         const QModelIndex child = m_model->index(row, 0, start);
+        // Computer has no path of its own: the volumes inside are the candidates.
         if (m_model->kind(child) == FolderTreeModel::Kind::Computer) {
-            // No path of its own: the volumes inside are the candidates.
-            if (const QModelIndex found = findBelow(child, path, ignoreCase); found.isValid())
-                return found;
+            holders.emplace_back(child);
             continue;
         }
-        // An item under a link answers to the path through the link and to its target's path.
         const Match byLocation = matchPath(m_model->location(child), path, ignoreCase);
-        const Match byScanPath = matchPath(m_model->scanPath(child), path, ignoreCase);
-        if (byLocation == Match::Same || byScanPath == Match::Same) return child;
-        if (byLocation == Match::Below || byScanPath == Match::Below) {
-            if (const QModelIndex found = findBelow(child, path, ignoreCase); found.isValid())
-                return found;
-        }
+        if (byLocation == Match::Same) return child;
+        const Match byTarget = matchPath(m_model->scanPath(child), path, ignoreCase);
+        if (byTarget == Match::Same && !sameTarget.isValid()) sameTarget = child;
+        if (byLocation == Match::Below)
+            holders.emplace_back(child);
+        else if (byTarget == Match::Below)
+            targetHolders.emplace_back(child);
+    }
+    if (sameTarget.isValid()) return sameTarget;
+    const auto descend = [&](const QPersistentModelIndex& holder) -> QModelIndex {
+        if (!holder.isValid()) return {};
+        onTheWay.push_back(m_model->scanPath(holder));
+        const QModelIndex found = findBelow(holder, path, ignoreCase, onTheWay);
+        onTheWay.pop_back();
+        return found;
+    };
+    // Paths of locations grow with every step down, so that walk ends; a link's target does not.
+    for (const QPersistentModelIndex& holder : holders) {
+        if (const QModelIndex found = descend(holder); found.isValid()) return found;
+    }
+    for (const QPersistentModelIndex& holder : targetHolders) {
+        // A link back to a folder already on the way would lead round in circles.
+        if (holder.isValid() && std::find(onTheWay.begin(), onTheWay.end(),
+                                          m_model->scanPath(holder)) != onTheWay.end())
+            continue;
+        if (const QModelIndex found = descend(holder); found.isValid()) return found;
     }
     return {};
 }
@@ -127,8 +150,13 @@ bool CFolderTreeCtrl::findAndSelect(const std::string& rawPath, bool fromRoot) {
     const QPersistentModelIndex selected = fromRoot ? QModelIndex() : selectedIndex();
     QModelIndex found;
     for (const bool ignoreCase : {false, true}) {
-        if (selected.isValid()) found = findBelow(selected, path, ignoreCase);
-        if (!found.isValid()) found = findBelow({}, path, ignoreCase);
+        std::vector<std::string> onTheWay;
+        if (selected.isValid()) {
+            onTheWay.push_back(m_model->scanPath(selected));
+            found = findBelow(selected, path, ignoreCase, onTheWay);
+            onTheWay.clear();
+        }
+        if (!found.isValid()) found = findBelow({}, path, ignoreCase, onTheWay);
         if (found.isValid()) break;
     }
     if (!found.isValid()) return false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include <QPersistentModelIndex>
 #include <QPoint>
@@ -90,7 +91,10 @@ protected:
 private:
     // True on the item's icon or label, not on the rest of its row.
     bool onItemContent(const QModelIndex& index, const QPoint& viewportPos) const;
-    QModelIndex findBelow(const QModelIndex& start, const std::string& path, bool ignoreCase);
+    // The prefix walk: an item with the path itself is taken before any item is descended into.
+    // `onTheWay` holds the scan paths of the items the walk is inside.
+    QModelIndex findBelow(const QModelIndex& start, const std::string& path, bool ignoreCase,
+                          std::vector<std::string>& onTheWay);
     void removeHistoryItems(const std::unordered_set<std::uint64_t>& ids);
     void expandTo(const QModelIndex& index);
 
