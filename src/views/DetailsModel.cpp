@@ -173,7 +173,6 @@ void DetailsModel::refresh() {
         m_rows = rows;
         endRemoveRows();
     }
-    if (m_rows > 0) emit dataChanged(index(0, 0), index(m_rows - 1, kColumnCount - 1));
 }
 
 void DetailsModel::clear() {
@@ -190,7 +189,6 @@ void DetailsModel::reloadColors() {
     m_colors[kHidden] = app::readOption(kFileColorHidden);
     m_colors[kReadOnly] = app::readOption(kFileColorReadOnly);
     m_colors[kSystem] = app::readOption(kFileColorSystem);
-    if (m_rows > 0) emit dataChanged(index(0, 0), index(m_rows - 1, kColumnCount - 1));
 }
 
 std::optional<scan::ScanNode> DetailsModel::node(int row) const {

@@ -36,6 +36,10 @@ enum DetailsColumn : int {
 // document's counts and then its one node, each under the document's lock. The scan thread only
 // appends meanwhile, so a row keeps meaning "the n-th folder, else the (n - folders)-th file" of
 // the document's current order; a row beyond the current counts has no data.
+//
+// Like a list with owner data, cells change without dataChanged (appends, sorts, colours): the
+// owning view repaints after refresh(). A dataChanged over a million rows would cost the tree
+// view a walk over every row on each timer tick.
 class DetailsModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -49,9 +53,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Takes the row count from the document (folders, plus files while they are shown), then
-    // tells views that every cell may read differently: rows are appended or reordered in the
-    // document without the model seeing it.
+    // Takes the row count from the document (folders, plus files while they are shown); rows
+    // are inserted or removed at the end.
     void refresh();
     // No rows until the next refresh: the document was emptied for a new scan.
     void clear();
@@ -59,7 +62,7 @@ public:
     bool showFiles() const { return m_showFiles; }
     void setShowFiles(bool show) { m_showFiles = show; }  // seen at the next refresh
 
-    // Re-reads the five attribute colours from the settings store.
+    // Re-reads the five attribute colours from the settings store; the view repaints.
     void reloadColors();
 
     // The text a cell shows; empty for a row beyond the document's counts.
