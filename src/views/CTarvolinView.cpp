@@ -188,9 +188,10 @@ void CTarvolinView::selectByName(const QString& name, bool open) {
     }
     if (found < 0) return;
     const QModelIndex index = m_model->index(found, kColumnName);
+    // The row gets the selection and the item focus; keyboard focus stays where it is (the graph
+    // sends this on a click of its own).
     setCurrentIndex(index);
     scrollTo(index);
-    setFocus();
     if (open) activateRow(found);
 }
 
