@@ -1,0 +1,113 @@
+// CMainFrame: the main window: bars, panes, commands, status texts and saved window state.
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+#include "app/CSmartFrameWnd.h"
+
+class QDockWidget;
+class QLabel;
+class QTimer;
+class QToolBar;
+
+namespace tarvolin::drives {
+class CDriveSpaceListCtrl;
+class VolumeSource;
+}  // namespace tarvolin::drives
+
+namespace tarvolin::views {
+class CFolderTreeCtrl;
+class CTarvolinView;
+}  // namespace tarvolin::views
+
+namespace tarvolin::app {
+
+class CBusyProgressCtrl;
+class CSmartSplitterWnd;
+class MainActions;
+class PathBar;
+class ScanController;
+class StatusMessagePane;
+
+inline constexpr char kIdleText[] =
+    "Tarvolin ready. Select a folder or drive to begin scanning process.";
+inline constexpr char kErrorsNotice[] =
+    "Errors occurred during the last folder scan. Double-click for details.";
+
+// The one top-level window, on the UI thread; owned by the application. It never scans
+// itself: the folder tree and the path bar start scans through the ScanController, whose
+// signals the frame turns into status texts, refresh ticks and the busy indicator.
+class CMainFrame final : public CSmartFrameWnd {
+    Q_OBJECT
+
+public:
+    // `scans` and `volumes` must outlive the frame.
+    CMainFrame(ScanController& scans, const drives::VolumeSource& volumes,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Restores the saved placement (or shows plainly) and lays out the panes.
+    void showFirstTime();
+
+    // Path bar navigation: checks the text, normalises it and selects it in the folder tree,
+    // which starts its scan. Also used for a folder dropped on the details view.
+    void navigateToPath(const QString& text);
+
+    // After the options changed: colours, graph settings and the path history's length.
+    void applyOptions();
+
+    QString statusText() const;
+    views::CTarvolinView* detailsView() const { return m_view; }
+    views::CFolderTreeCtrl* folderTree() const { return m_tree; }
+    PathBar* pathBar() const { return m_pathBar; }
+    MainActions* actions() const { return m_actions; }
+    CSmartSplitterWnd* splitter() const { return m_splitter; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void createPanes(const drives::VolumeSource& volumes);
+    void createStatusBar(const drives::VolumeSource& volumes);
+    void connectCommands();
+    void restoreBarState();
+
+    void onScanStarting(const QString& path);
+    void onEnteringFolder(const QString& path);
+    void onScanComplete(bool stopped);
+    void onRefreshTick();
+    void updateCommandStates();
+    void showPrompt(const QString& prompt);
+    void showErrorReport();
+    void showContextMenu(const std::string& path, const QPoint& globalPos, bool driveOnly);
+    void layoutSplitterProportionally();
+    void focusNextPane(int step);
+    void openHelpContents();
+    void openWeblog();
+    int historyCount() const;
+
+    ScanController& m_scans;
+    MainActions* m_actions;  // children of the frame, like every widget below
+    PathBar* m_pathBar = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QToolBar* m_pathToolBar = nullptr;
+    CSmartSplitterWnd* m_splitter = nullptr;
+    views::CTarvolinView* m_view = nullptr;
+    QWidget* m_graphPane = nullptr;
+    views::CFolderTreeCtrl* m_tree = nullptr;
+    drives::CDriveSpaceListCtrl* m_driveList = nullptr;
+    QDockWidget* m_treeDock = nullptr;
+    QDockWidget* m_driveDock = nullptr;
+    StatusMessagePane* m_message = nullptr;
+    CBusyProgressCtrl* m_busy = nullptr;
+    QLabel* m_clusterSize = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    int m_historyCount = 10;
+    int m_rememberedClientHeight = 0;  // proportional splitter layout; 0 until first used
+};
+
+}  // namespace tarvolin::app

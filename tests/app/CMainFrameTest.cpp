@@ -1,0 +1,201 @@
+#include "app/CMainFrame.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QStatusTipEvent>
+#include <QTimer>
+
+#include "app/CHistoryCombo.h"
+#include "app/CSmartSplitterWnd.h"
+#include "app/Options.h"
+#include "app/PathBar.h"
+#include "app/ScanController.h"
+#include "app/SettingsStore.h"
+#include "drives/FixedVolumes.h"
+#include "scan/CFolderEnumThread.h"
+#include "scan/CTarvolinDoc.h"
+#include "support/FakeDirectoryReader.h"
+#include "support/QtPrinters.h"
+#include "support/SettingsFixture.h"
+#include "support/TempTree.h"
+#include "views/CTarvolinView.h"
+
+namespace tarvolin::app {
+namespace {
+
+template <class Done>
+bool pumpUntil(Done&& done, int timeoutMs = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+class FixedVolumesForTest final : public drives::VolumeSource {
+public:
+    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
+    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
+        return drives::DiskSpace{1 << 30, 4LL << 30};
+    }
+    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
+};
+
+class CMainFrameTest : public test::SettingsFixture {
+protected:
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        tree->file("/A/a.txt", 1).file("/A/sub/s", 10).file("/A/zz/z", 100);
+        engine.start();
+    }
+    void makeFrame() {
+        frame = std::make_unique<CMainFrame>(controller, volumes);
+        frame->showFirstTime();
+    }
+    // Walks everything again: what earlier scans cached must not hide a changed tree.
+    void scan(const std::string& path) {
+        const int before = completions;
+        controller.startFolderScan(path, true);
+        ASSERT_TRUE(pumpUntil([&] { return completions > before; }));
+    }
+    // The text of the message box that `action` opens, which is answered at once.
+    template <class Action>
+    QString messageBoxText(Action&& action) {
+        QString text;
+        QTimer::singleShot(50, frame.get(), [&text] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                text = box->text();
+                box->accept();
+            }
+        });
+        action();
+        return text;
+    }
+
+    std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
+    scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
+    std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
+    ScanController controller{engine, document};
+    FixedVolumesForTest volumes;
+    std::unique_ptr<CMainFrame> frame;
+    int completions = 0;
+    QMetaObject::Connection counting = QObject::connect(&controller, &ScanController::scanComplete,
+                                                        &controller, [this] { ++completions; });
+};
+
+TEST_F(CMainFrameTest, StatusPaneFollowsTheScanAndItsErrors) {
+    makeFrame();
+    EXPECT_EQ(frame->statusText(), QString::fromUtf8(kIdleText));
+
+    tree->block("/A/sub");
+    controller.startFolderScan("/A", false);
+    ASSERT_TRUE(pumpUntil([&] { return frame->statusText() == QLatin1String("/A/sub"); }));
+    tree->release("/A/sub");
+    ASSERT_TRUE(pumpUntil([&] { return completions == 1; }));
+    EXPECT_EQ(frame->statusText(), QStringLiteral("Folder scanning complete"));
+    QStatusTipEvent prompt(QStringLiteral("Stop the folder scan in progress\nStop"));
+    QApplication::sendEvent(frame.get(), &prompt);
+    EXPECT_EQ(frame->statusText(), QStringLiteral("Stop the folder scan in progress"));
+
+    // With errors, the notice stands in for every prompt and the idle text.
+    tree->failOpen("/A/zz", EACCES);
+    scan("/A");
+    EXPECT_EQ(frame->statusText(), QString::fromUtf8(kErrorsNotice));
+    QApplication::sendEvent(frame.get(), &prompt);
+    EXPECT_EQ(frame->statusText(), QString::fromUtf8(kErrorsNotice));
+    QStatusTipEvent idle{QString()};
+    QApplication::sendEvent(frame.get(), &idle);
+    EXPECT_EQ(frame->statusText(), QString::fromUtf8(kErrorsNotice));
+
+    tree->failOpen("/A/zz", 0);
+    scan("/A");
+    EXPECT_EQ(frame->statusText(), QStringLiteral("Folder scanning complete"));
+}
+
+TEST_F(CMainFrameTest, PathBarRefusesWhatIsNotAFolderAndKeepsAHistory) {
+    test::TempTree real;
+    real.file("file.txt", 3);
+    makeFrame();
+    EXPECT_EQ(messageBoxText(
+                  [&] { frame->navigateToPath(QString::fromStdString(real.path("missing"))); }),
+              QStringLiteral("The path entered does not exist or is currently inaccessible."));
+    EXPECT_EQ(messageBoxText(
+                  [&] { frame->navigateToPath(QString::fromStdString(real.path("file.txt"))); }),
+              QStringLiteral("The path entered is not a folder."));
+
+    writeOption(option::kHistoryCount, 3);
+    PathBar* bar = frame->pathBar();
+    for (const char* path : {"/Data/old", "/data", "/p1", "/p2", "/p3"}) {
+        bar->addToHistory(QString::fromUtf8(path), 3);
+    }
+    // "/data" begins "/Data/old" ignoring case, so it is not added; three entries are kept.
+    ASSERT_EQ(bar->combo()->count(), 3);
+    EXPECT_EQ(bar->combo()->itemText(0), QStringLiteral("/p3"));
+    EXPECT_EQ(bar->combo()->itemText(2), QStringLiteral("/p1"));
+    bar->addToHistory(QStringLiteral("/e"), 0);
+    EXPECT_EQ(bar->combo()->count(), 3);
+}
+
+TEST_F(CMainFrameTest, ClosingSavesTheWindowStateWithTheGraphPaneExpanded) {
+    makeFrame();
+    scan("/A");
+    frame->splitter()->setUpperPaneHeight(200);
+    const int expandedHeight = frame->splitter()->upperPaneHeight();
+    frame->splitter()->toggleLowerPane();
+    ASSERT_TRUE(frame->splitter()->isCollapsed());
+    frame->close();
+
+    EXPECT_THAT(readOption(option::kWindowPos).toStdString(), ::testing::StartsWith("0,1,"));
+    EXPECT_FALSE(GetProfileBinary(QString::fromUtf8(option::kBarState)).isEmpty());
+    EXPECT_EQ(readOption(option::kSplitterSizeCur), expandedHeight);
+    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/PathHistory"),
+                           QStringLiteral("PathHistory0"), QString()),
+              QStringLiteral("/A"));
+}
+
+TEST_F(CMainFrameTest, LoweringTheHistoryCountEmptiesOnlyThePathHistory) {
+    SetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                 QStringLiteral("ReportPathHistory0"), QStringLiteral("/r"));
+    makeFrame();
+    frame->pathBar()->addToHistory(QStringLiteral("/p"), 10);
+    frame->pathBar()->combo()->saveHistory(QString::fromUtf8(option::kPathHistory));
+    writeOption(option::kHistoryCount, 5);
+    frame->applyOptions();
+    EXPECT_EQ(frame->pathBar()->combo()->count(), 0);
+    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/PathHistory"),
+                           QStringLiteral("PathHistory0"), QStringLiteral("gone")),
+              QStringLiteral("gone"));
+    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                           QStringLiteral("ReportPathHistory0"), QString()),
+              QStringLiteral("/r"));
+}
+
+// While a scan runs the list grows on the refresh ticks, and only on them.
+TEST_F(CMainFrameTest, RefreshTicksFollowTheOptions) {
+    for (const int autoRefresh : {1, 0}) {
+        writeOption(option::kAutoRefresh, autoRefresh);
+        writeOption(option::kRefreshFreq, 0);  // clamped to one second
+        makeFrame();
+        QAbstractItemModel* rows = frame->detailsView()->model();
+        tree->block("/A/zz");
+        controller.startFolderScan("/A", true);
+        // The walk waits for the window at its start, so the loop runs while it gets there.
+        ASSERT_TRUE(pumpUntil([&] { return tree->waitUntilBlocked("/A/zz", 0); }));
+        pumpUntil([] { return false; }, 1400);
+        EXPECT_EQ(rows->rowCount() > 0, autoRefresh == 1) << autoRefresh;
+        tree->release("/A/zz");
+        ASSERT_TRUE(pumpUntil([&] { return completions == (autoRefresh ? 1 : 2); }));
+        EXPECT_EQ(rows->rowCount(), 3);
+        frame.reset();
+    }
+}
+
+}  // namespace
+}  // namespace tarvolin::app
