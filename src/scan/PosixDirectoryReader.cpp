@@ -174,9 +174,11 @@ void PosixDirectoryReader::statEntries(int fd, Listing& out, const std::atomic<b
     std::size_t kept = 0;
     for (std::size_t i = 0; i < out.entries.size(); ++i) {
         if (stop.load(std::memory_order_relaxed)) break;
-        DirEntry entry = out.entries[i];
+        // Written in place; entries that vanished close up behind.
+        if (kept != i) out.entries[kept] = out.entries[i];
+        DirEntry& entry = out.entries[kept];
         const char* name = out.names.data() + entry.nameOffset;
-        struct statx info {};
+        struct statx info;  // filled by the kernel; zeroing 256 bytes per entry shows up
         if (statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatMask, &info) != 0) {
             if (errno == ENOENT) continue;  // vanished since the listing: skipped silently
             entry.statError = errno;
@@ -192,7 +194,7 @@ void PosixDirectoryReader::statEntries(int fd, Listing& out, const std::atomic<b
             entry.onPseudoFileSystem =
                 entry.isDirectory && entry.device != out.device && onPseudoFileSystem(fd, name);
         }
-        out.entries[kept++] = entry;
+        ++kept;
     }
     out.entries.resize(kept);
     m_sorter.sortByName(out);
