@@ -8,9 +8,10 @@
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
 #include "scan/FolderWalker.h"
-#include "scan/ReadAheadDirectoryReader.h"
+#include "scan/PosixDirectoryReader.h"
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
+#include "scan/SubtreePool.h"
 
 namespace tarvolin::scan {
 
@@ -50,6 +51,7 @@ struct CFolderEnumThread::State {
     // Scan thread only.
     FolderCache cache;
     std::unique_ptr<ScanNode> root;
+    std::unique_ptr<SubtreePool> pool;  // after the flags and the progress that it uses
 
     void recordError(std::uint64_t requestGeneration, std::uint32_t code, std::string path) {
         std::lock_guard lock(errorMutex);
@@ -58,11 +60,26 @@ struct CFolderEnumThread::State {
     }
 };
 
+// The scan thread walks too, so one helper per further core keeps every core busy.
+unsigned CFolderEnumThread::defaultHelpers() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 1 ? std::min(cores - 1, 7u) : 0;
+}
+
 CFolderEnumThread::CFolderEnumThread()
-    : CFolderEnumThread(std::make_unique<ReadAheadDirectoryReader>()) {}
+    : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, defaultHelpers()) {
+}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}
+
+CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers)
+    : m_state(std::make_shared<State>(makeReader())) {
+    if (helpers > 0) {
+        m_state->pool = std::make_unique<SubtreePool>(helpers, std::move(makeReader), m_state->stop,
+                                                      m_state->progress);
+    }
+}
 
 CFolderEnumThread::~CFolderEnumThread() {
     stopThread(kExitWait);
@@ -175,11 +192,11 @@ void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
     State& state = *shared;
     std::uint64_t generation = 0;
     FolderWalker walker(
-        *state.reader, state.cache, state.stop,
+        *state.reader, &state.cache, state.stop,
         [&state, &generation](std::uint32_t code, std::string path) {
             state.recordError(generation, code, std::move(path));
         },
-        state.progress);
+        state.progress, state.pool.get());
 
     for (;;) {
         ScanRequest request;

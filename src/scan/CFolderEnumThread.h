@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -25,9 +26,17 @@ inline constexpr std::uint32_t kErrorInvalidParameter = 87;
 // through the stop flag; every request that is not replaced is taken up.
 class CFolderEnumThread {
 public:
-    // Reads the real file system.
+    using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
+
+    // Reads the real file system, with one helper thread per further core.
     CFolderEnumThread();
+    // Walks on the scan thread alone.
     explicit CFolderEnumThread(std::unique_ptr<DirectoryReader> reader);
+    // Folder walks share their subfolders with `helpers` threads, each reading through its own
+    // reader from `makeReader`.
+    CFolderEnumThread(ReaderFactory makeReader, unsigned helpers);
+
+    static unsigned defaultHelpers();
     // Stops the thread, waiting at most kExitWait.
     ~CFolderEnumThread();
     CFolderEnumThread(const CFolderEnumThread&) = delete;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <utility>
 
 #include "common/PathText.h"
 #include "scan/CTarvolinDoc.h"
@@ -10,6 +11,7 @@
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
 #include "scan/ScanProgress.h"
+#include "scan/WalkLog.h"
 
 namespace tarvolin::scan {
 namespace {
@@ -34,6 +36,27 @@ void appendName(std::string& path, std::string_view name) {
     path.append(name);
 }
 
+// The owner's own sink: announcements to the listener, errors to the error list, nodes to the
+// cache.
+class DirectSink final : public WalkSink {
+public:
+    DirectSink(ScanListener& listener, const FolderWalker::ErrorRecorder& recordError,
+               FolderCache& cache)
+        : m_listener(listener), m_recordError(recordError), m_cache(cache) {}
+    void enteringFolder(const std::string& path) override { m_listener.enteringFolder(path); }
+    void error(std::uint32_t code, std::string path) override {
+        m_recordError(code, std::move(path));
+    }
+    ScanNode* keep(std::unique_ptr<ScanNode> node) override {
+        return m_cache.Insert(std::move(node));
+    }
+
+private:
+    ScanListener& m_listener;
+    const FolderWalker::ErrorRecorder& m_recordError;
+    FolderCache& m_cache;
+};
+
 }  // namespace
 
 std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds) {
@@ -45,14 +68,17 @@ std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds) {
     return seconds;
 }
 
-FolderWalker::FolderWalker(DirectoryReader& reader, FolderCache& cache,
+FolderWalker::FolderWalker(DirectoryReader& reader, FolderCache* cache,
                            const std::atomic<bool>& stop, ErrorRecorder recordError,
-                           ScanProgress& progress)
+                           ScanProgress& progress, SubtreePool* pool)
     : m_reader(reader),
       m_cache(cache),
       m_stop(stop),
       m_recordError(std::move(recordError)),
-      m_progress(progress) {}
+      m_progress(progress),
+      m_pool(pool) {}
+
+FolderWalker::~FolderWalker() = default;
 
 FolderWalker::Frame& FolderWalker::newFrame(std::size_t depth) {
     while (m_frames.size() <= depth)
@@ -60,16 +86,27 @@ FolderWalker::Frame& FolderWalker::newFrame(std::size_t depth) {
     return *m_frames[depth];
 }
 
-bool FolderWalker::openedListing(Frame& frame, const std::string& path, bool recordErrors) {
+FolderWalker& FolderWalker::helper() {
+    if (!m_helper) {
+        m_helperReader = m_pool->makeReader();
+        m_helper = std::make_unique<FolderWalker>(*m_helperReader, nullptr, m_stop, ErrorRecorder{},
+                                                  m_progress, m_pool);
+    }
+    return *m_helper;
+}
+
+bool FolderWalker::openedListing(Frame& frame, const std::string& path, WalkSink* sink) {
     Listing& listing = frame.listing;
     frame.next = 0;
+    frame.offered.clear();
+    frame.nextOffered = 0;
     if (listing.openError != 0) {
-        if (recordErrors) m_recordError(static_cast<std::uint32_t>(listing.openError), path);
+        if (sink != nullptr) sink->error(static_cast<std::uint32_t>(listing.openError), path);
         return false;
     }
-    if (listing.readError != 0 && recordErrors) {
-        m_recordError(static_cast<std::uint32_t>(listing.readError),
-                      listing.lastNameRead.empty() ? path : joinPath(path, listing.lastNameRead));
+    if (listing.readError != 0 && sink != nullptr) {
+        sink->error(static_cast<std::uint32_t>(listing.readError),
+                    listing.lastNameRead.empty() ? path : joinPath(path, listing.lastNameRead));
     }
     const auto files = std::count_if(listing.entries.begin(), listing.entries.end(),
                                      [](const DirEntry& entry) { return !entry.isDirectory; });
@@ -80,10 +117,19 @@ bool FolderWalker::openedListing(Frame& frame, const std::string& path, bool rec
 
 // A folder whose (device, inode) is already on the walk path leads back to an ancestor (a bind
 // mount or a file system that shows loops); entering it would never end.
-bool FolderWalker::isOnWalkPath(std::size_t depth, const DirEntry& entry) {
+bool FolderWalker::isOnWalkPath(std::size_t depth, const DirEntry& entry,
+                                const std::vector<FolderIdentity>* outer) const {
+    const auto same = [&entry](std::uint64_t device, std::uint64_t inode) {
+        return inode == entry.inode && device == entry.device;
+    };
+    if (outer != nullptr) {
+        for (const FolderIdentity& folder : *outer) {
+            if (same(folder.device, folder.inode)) return true;
+        }
+    }
     for (std::size_t level = 0; level <= depth; ++level) {
         const Listing& ancestor = m_frames[level]->listing;
-        if (ancestor.inode == entry.inode && ancestor.device == entry.device) return true;
+        if (same(ancestor.device, ancestor.inode)) return true;
     }
     return false;
 }
@@ -91,59 +137,74 @@ bool FolderWalker::isOnWalkPath(std::size_t depth, const DirEntry& entry) {
 std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, ScanListener& listener,
                                                    CTarvolinDoc* document, bool collect,
                                                    bool bypassCache) {
+    DirectSink sink(listener, m_recordError, *m_cache);
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(path);
-    root.childrenMayBeCached = m_cache.earlierWalkRoots(path, m_rootsBelow);
-    m_cache.noteWalkRoot(path);
+    root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
+    m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (!openedListing(root, path, true)) {
+    if (!openedListing(root, path, &sink)) {
         root.node.reset();
         return nullptr;
     }
+    return walk(WalkState{sink, document, collect, bypassCache, nullptr});
+}
 
+void FolderWalker::walkTask(SubtreeTask& task) {
+    Frame& root = frame(0);
+    root.node = std::make_unique<ScanNode>(task.path);
+    root.childrenMayBeCached = false;  // only folders no cache lookup can hit are offered
+    m_reader.readChild(*task.parent, task.entry, root.node->path, root.listing, m_stop);
+    if (!openedListing(root, root.node->path, &task.log)) return;
+    task.node = walk(WalkState{task.log, nullptr, false, true, task.ancestors.get()});
+}
+
+// Walks the subtree whose root listing is open in frame 0.
+std::unique_ptr<ScanNode> FolderWalker::walk(const WalkState& walk) {
+    offerSubfolders(0, walk);
     std::size_t depth = 0;
     for (;;) {
         Frame& current = frame(depth);
         if (current.next < current.listing.entries.size() && !stopped()) {
             const DirEntry& entry = current.listing.entries[current.next++];
-            if (visitFolderEntry(depth, entry, listener, document, collect && depth == 0,
-                                 bypassCache)) {
-                ++depth;
+            if (visitFolderEntry(depth, entry, walk)) {
+                offerSubfolders(++depth, walk);
             }
             continue;
         }
+        settleOffered(current);
         m_reader.release(current.listing);
         std::unique_ptr<ScanNode> finished = std::move(current.node);
         if (depth == 0) return finished;
         Frame& parent = frame(--depth);
-        adoptChild(parent, parent.listing.entries[parent.next - 1], std::move(finished), document,
-                   collect && depth == 0);
+        adoptChild(parent, parent.listing.entries[parent.next - 1], std::move(finished), walk,
+                   walk.collect && depth == 0);
     }
 }
 
 // Processes one entry of the folder at `depth`; true when a subfolder was opened and its frame
 // at depth + 1 is ready to be walked.
 bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
-                                    ScanListener& listener, CTarvolinDoc* document, bool collect,
-                                    bool bypassCache) {
+                                    const WalkState& walk) {
     Frame& current = frame(depth);
     ScanNode& node = *current.node;
     const std::string_view name = current.listing.name(entry);
+    const bool collect = walk.collect && depth == 0;
 
     if (!entry.isDirectory) {
         ++node.fileCount;
         if (entry.statError != 0) {
-            m_recordError(static_cast<std::uint32_t>(entry.statError), joinPath(node.path, name));
+            walk.sink.error(static_cast<std::uint32_t>(entry.statError), joinPath(node.path, name));
             return false;
         }
         node.size += entry.size;
-        if (collect && document != nullptr && !stopped()) {
+        if (collect && walk.document != nullptr && !stopped()) {
             auto file = std::make_unique<ScanNode>(joinPath(node.path, name));
             file->size = entry.size;
             file->fileCount = 1;
             file->attributes = entry.attributes;
             file->lastWriteTime = folderScanTime(entry.mtime);
-            document->AddChild(std::move(file));
+            walk.document->AddChild(std::move(file));
         }
         return false;
     }
@@ -151,26 +212,37 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     ++node.folderCount;
     std::string childPath = joinPath(node.path, name);
     if (entry.statError != 0) {
-        m_recordError(static_cast<std::uint32_t>(entry.statError), std::move(childPath));
+        walk.sink.error(static_cast<std::uint32_t>(entry.statError), std::move(childPath));
         return false;
     }
-    if (!bypassCache && current.childrenMayBeCached) {
-        if (ScanNode* cached = m_cache.Lookup(childPath)) {
+    if (!walk.bypassCache && current.childrenMayBeCached) {
+        if (ScanNode* cached = m_cache->Lookup(childPath)) {
             addTotals(node, *cached);
-            if (collect && document != nullptr && !stopped()) document->AddChild(cached);
+            if (collect && walk.document != nullptr && !stopped()) walk.document->AddChild(cached);
             return false;
         }
     }
     if (entry.onPseudoFileSystem) {
-        adoptChild(current, entry, std::make_unique<ScanNode>(std::move(childPath)), document,
-                   collect);
+        adoptChild(current, entry, std::make_unique<ScanNode>(std::move(childPath)), walk, collect);
         return false;
     }
 
-    listener.enteringFolder(childPath);
-    if (isOnWalkPath(depth, entry)) {
-        m_recordError(ELOOP, std::move(childPath));
+    walk.sink.enteringFolder(childPath);
+    if (isOnWalkPath(depth, entry, walk.outer)) {
+        walk.sink.error(ELOOP, std::move(childPath));
         return false;
+    }
+    const std::size_t entryIndex =
+        static_cast<std::size_t>(&entry - current.listing.entries.data());
+    if (SubtreeTask* task = offeredTaskFor(current, entryIndex)) {
+        if (!m_pool->reclaim(*task)) {
+            // Another thread walked it: take its findings in the order this walk would have.
+            m_pool->await(*task, helper());
+            task->state = SubtreeTask::State::Settled;
+            task->log.replayInto(walk.sink);
+            if (task->node) adoptChild(current, entry, std::move(task->node), walk, collect);
+            return false;
+        }
     }
     Frame& child = frame(depth + 1);
     child.childrenMayBeCached =
@@ -178,30 +250,91 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         std::find(m_rootsBelow.begin(), m_rootsBelow.end(), childPath) != m_rootsBelow.end();
     child.node = std::make_unique<ScanNode>(std::move(childPath));
     m_reader.readChild(current.listing, entry, child.node->path, child.listing, m_stop);
-    if (!openedListing(child, child.node->path, true)) {
+    if (!openedListing(child, child.node->path, &walk.sink)) {
         child.node.reset();
         return false;
     }
     return true;
 }
 
-// A subfolder's walk has returned: its totals go to the parent; it is cached and listed only if
+// A subfolder's walk has returned: its totals go to the parent; it is kept and listed only if
 // the stop flag, read once here, was still clear, and freed otherwise.
 void FolderWalker::adoptChild(Frame& parent, const DirEntry& entry, std::unique_ptr<ScanNode> child,
-                              CTarvolinDoc* document, bool collect) {
+                              const WalkState& walk, bool collect) {
     child->lastWriteTime = folderScanTime(entry.mtime);
     child->attributes = entry.attributes;
     addTotals(*parent.node, *child);
     if (stopped()) return;
-    ScanNode* kept = m_cache.Insert(std::move(child));
-    if (collect && document != nullptr) document->AddChild(kept);
+    ScanNode* kept = walk.sink.keep(std::move(child));
+    if (collect && walk.document != nullptr) walk.document->AddChild(kept);
+}
+
+// Offers the subfolders of the folder just opened at `depth`, all but the first, which this
+// walk enters next. Only folders that no cache lookup can hit are offered: a pool thread has no
+// cache.
+void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
+    if (m_pool == nullptr || !m_pool->wantsWork() || stopped()) return;
+    Frame& current = frame(depth);
+    if (!walk.bypassCache && current.childrenMayBeCached) return;
+    std::shared_ptr<std::vector<FolderIdentity>> ancestors;
+    bool first = true;
+    const auto& entries = current.listing.entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const DirEntry& entry = entries[i];
+        if (!entry.isDirectory || entry.statError != 0 || entry.onPseudoFileSystem) continue;
+        if (std::exchange(first, false)) continue;
+        std::string path = joinPath(current.node->path, current.listing.name(entry));
+        const bool earlierRootBelow =
+            std::any_of(m_rootsBelow.begin(), m_rootsBelow.end(),
+                        [&path](const std::string& root) { return isAtOrBelow(root, path); });
+        if ((earlierRootBelow && !walk.bypassCache) || isOnWalkPath(depth, entry, walk.outer))
+            continue;
+        if (!ancestors) {
+            ancestors = std::make_shared<std::vector<FolderIdentity>>();
+            if (walk.outer != nullptr) *ancestors = *walk.outer;
+            for (std::size_t level = 0; level <= depth; ++level) {
+                const Listing& folder = m_frames[level]->listing;
+                ancestors->push_back(FolderIdentity{folder.device, folder.inode});
+            }
+        }
+        auto task = std::make_shared<SubtreeTask>();
+        task->parent = &current.listing;
+        task->entry = entry;
+        task->entryIndex = i;
+        task->path = std::move(path);
+        task->ancestors = ancestors;
+        current.offered.push_back(std::move(task));
+    }
+    if (!current.offered.empty()) m_pool->offer(current.offered);
+}
+
+// The offered task of the entry this walk has reached, if any; the walk reaches entries in
+// order, so earlier tasks were passed.
+SubtreeTask* FolderWalker::offeredTaskFor(Frame& frame, std::size_t entryIndex) {
+    while (frame.nextOffered < frame.offered.size()) {
+        SubtreeTask& task = *frame.offered[frame.nextOffered];
+        if (task.entryIndex > entryIndex) return nullptr;
+        ++frame.nextOffered;
+        if (task.entryIndex == entryIndex) return &task;
+        m_pool->settle(task);
+    }
+    return nullptr;
+}
+
+// Before a listing is released, no task may still use it.
+void FolderWalker::settleOffered(Frame& frame) {
+    for (; frame.nextOffered < frame.offered.size(); ++frame.nextOffered) {
+        m_pool->settle(*frame.offered[frame.nextOffered]);
+    }
+    frame.offered.clear();
+    frame.nextOffered = 0;
 }
 
 void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanListener& listener,
                                     ReportSink* sink) {
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (!openedListing(root, path, false)) return;
+    if (!openedListing(root, path, nullptr)) return;
     m_path = path;
     root.pathLength = m_path.size();
 
@@ -221,13 +354,14 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
 
         if (entry.isDirectory) {
             listener.reportFolderEntered(name, depth + static_cast<int>(level) + 1);
-            if (entry.statError != 0 || entry.onPseudoFileSystem || isOnWalkPath(level, entry)) {
+            if (entry.statError != 0 || entry.onPseudoFileSystem ||
+                isOnWalkPath(level, entry, nullptr)) {
                 continue;
             }
             Frame& child = frame(level + 1);
             child.pathLength = m_path.size();
             m_reader.readChild(current.listing, entry, m_path, child.listing, m_stop);
-            if (openedListing(child, m_path, false)) ++level;
+            if (openedListing(child, m_path, nullptr)) ++level;
             continue;
         }
 

@@ -11,6 +11,7 @@
 
 #include "scan/DirectoryReader.h"
 #include "scan/ScanNode.h"
+#include "scan/SubtreePool.h"
 
 namespace tarvolin::scan {
 
@@ -18,25 +19,30 @@ class CTarvolinDoc;
 class FolderCache;
 class ReportSink;
 class ScanListener;
+class WalkSink;
 struct ScanProgress;
 
 // The time a scan keeps for an entry: the seconds themselves; 0 for a local year before 1900;
 // nullopt when the time cannot be converted.
 std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds);
 
-// Runs on the scan thread, one walk at a time. The walk is iterative with one frame per level
-// whose listing storage is reused, so depth is bounded by neither the stack nor PATH_MAX and a
-// walk allocates nothing per file beyond what it keeps.
+// Runs on one thread, one walk at a time: the scan thread's, or a pool helper's. The walk is
+// iterative with one frame per level whose listing storage is reused, so depth is bounded by
+// neither the stack nor PATH_MAX and a walk allocates nothing per file beyond what it keeps.
 //
 // Both walks process each folder's entries in name order and test the stop flag before each
-// entry; a folder is announced to the listener before it is opened.
+// entry; a folder is announced before it is opened. With a pool, a folder walk offers the
+// subfolders it will reach later to other threads and replays what they found when it gets
+// there, so everything it reports comes in the same order as from a walk on one thread.
 class FolderWalker {
 public:
     using ErrorRecorder = std::function<void(std::uint32_t code, std::string path)>;
 
-    // All references must outlive the walker; the thread object owns all of them.
-    FolderWalker(DirectoryReader& reader, FolderCache& cache, const std::atomic<bool>& stop,
-                 ErrorRecorder recordError, ScanProgress& progress);
+    // The references must outlive the walker. `cache` and `recordError` serve WalkFolder only
+    // (a pool helper has neither); `pool` may be null.
+    FolderWalker(DirectoryReader& reader, FolderCache* cache, const std::atomic<bool>& stop,
+                 ErrorRecorder recordError, ScanProgress& progress, SubtreePool* pool = nullptr);
+    ~FolderWalker();
 
     // Totals of `path` and everything below it; nullptr when `path` cannot be opened. Walked
     // subfolders are cached unless the stop flag was set when their walk returned; with
@@ -44,6 +50,9 @@ public:
     // Without `bypassCache`, cached subfolders are taken as they are, without a walk.
     std::unique_ptr<ScanNode> WalkFolder(const std::string& path, ScanListener& listener,
                                          CTarvolinDoc* document, bool collect, bool bypassCache);
+
+    // Walks an offered subfolder into the task's node and log (pool threads).
+    void walkTask(SubtreeTask& task);
 
     // Announces every folder below `path` (name, depth) and offers every file to `sink`
     // (may be null). Folders that cannot be opened end silently.
@@ -57,6 +66,16 @@ private:
         std::size_t next = 0;              // the next entry to process
         std::size_t pathLength = 0;        // report walk: length of m_path at this folder
         bool childrenMayBeCached = false;  // folder walk: an earlier walk reached below it
+        std::vector<std::shared_ptr<SubtreeTask>> offered;  // in entry order
+        std::size_t nextOffered = 0;
+    };
+    // What one folder walk needs besides its frames.
+    struct WalkState {
+        WalkSink& sink;
+        CTarvolinDoc* document;
+        bool collect;
+        bool bypassCache;
+        const std::vector<FolderIdentity>* outer;  // folders above the walk's root, or null
     };
 
     Frame& frame(std::size_t depth) {
@@ -64,23 +83,32 @@ private:
     }
     Frame& newFrame(std::size_t depth);
     bool stopped() const { return m_stop.load(std::memory_order_relaxed); }
-    bool openedListing(Frame& frame, const std::string& path, bool recordErrors);
-    bool isOnWalkPath(std::size_t depth, const DirEntry& entry);
-    bool visitFolderEntry(std::size_t depth, const DirEntry& entry, ScanListener& listener,
-                          CTarvolinDoc* document, bool collect, bool bypassCache);
+    bool openedListing(Frame& frame, const std::string& path, WalkSink* sink);
+    bool isOnWalkPath(std::size_t depth, const DirEntry& entry,
+                      const std::vector<FolderIdentity>* outer) const;
+    std::unique_ptr<ScanNode> walk(const WalkState& walk);
+    bool visitFolderEntry(std::size_t depth, const DirEntry& entry, const WalkState& walk);
     void adoptChild(Frame& parent, const DirEntry& entry, std::unique_ptr<ScanNode> child,
-                    CTarvolinDoc* document, bool collect);
+                    const WalkState& walk, bool collect);
+    void offerSubfolders(std::size_t depth, const WalkState& walk);
+    SubtreeTask* offeredTaskFor(Frame& frame, std::size_t entryIndex);
+    void settleOffered(Frame& frame);
+    FolderWalker& helper();
 
     DirectoryReader& m_reader;
-    FolderCache& m_cache;
+    FolderCache* m_cache;
     const std::atomic<bool>& m_stop;
     ErrorRecorder m_recordError;
     ScanProgress& m_progress;
+    SubtreePool* m_pool;
     // One frame per level, each on the heap so that growing never moves the outer frames that
     // the walk still refers to.
     std::vector<std::unique_ptr<Frame>> m_frames;
-    std::string m_path;  // report walk: the current path, appended and cut per level
+    std::string m_path;                     // report walk: the current path
     std::vector<std::string> m_rootsBelow;  // folder walk: earlier walk roots below its root
+    // Walks other offered subtrees while this one waits for a helper; made when first needed.
+    std::unique_ptr<DirectoryReader> m_helperReader;
+    std::unique_ptr<FolderWalker> m_helper;
 };
 
 }  // namespace tarvolin::scan

@@ -9,14 +9,17 @@
 #include <QMessageBox>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include "app/CHistoryCombo.h"
 #include "app/CSmartSplitterWnd.h"
 #include "app/Options.h"
 #include "app/PathBar.h"
 #include "app/ScanController.h"
+#include "app/StatusMessagePane.h"
 #include "app/SettingsStore.h"
 #include "drives/FixedVolumes.h"
+#include "scan/CFolderEnumErrorDlg.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "support/FakeDirectoryReader.h"
@@ -117,6 +120,33 @@ TEST_F(CMainFrameTest, StatusPaneFollowsTheScanAndItsErrors) {
     tree->failOpen("/A/zz", 0);
     scan("/A");
     EXPECT_EQ(frame->statusText(), QStringLiteral("Folder scanning complete"));
+}
+
+// The error report opens from a double-click on the message pane, and only while errors exist.
+TEST_F(CMainFrameTest, DoubleClickOnTheMessageOpensTheErrorReportOnlyAfterErrors) {
+    makeFrame();
+    auto* pane = frame->findChild<StatusMessagePane*>();
+    ASSERT_NE(pane, nullptr);
+    const auto openedReport = [&] {
+        int rows = -1;
+        QTimer::singleShot(50, frame.get(), [&rows] {
+            if (auto* dialog =
+                    qobject_cast<scan::CFolderEnumErrorDlg*>(QApplication::activeModalWidget())) {
+                rows = static_cast<int>(dialog->errors().size());
+                dialog->accept();
+            }
+        });
+        QTest::mouseDClick(pane, Qt::LeftButton);
+        QApplication::processEvents();
+        return rows;
+    };
+    scan("/A");
+    EXPECT_EQ(openedReport(), -1);
+
+    tree->failOpen("/A/sub", EACCES).failOpen("/A/zz", EIO);
+    scan("/A");
+    EXPECT_TRUE(pane->errorIconShown());
+    EXPECT_EQ(openedReport(), 2);
 }
 
 TEST_F(CMainFrameTest, PathBarRefusesWhatIsNotAFolderAndKeepsAHistory) {

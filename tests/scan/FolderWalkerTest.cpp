@@ -45,7 +45,7 @@ protected:
     std::atomic<bool> stop{false};
     std::vector<ScanError> errors;
     ScanProgress progress;
-    FolderWalker walker{reader, cache, stop,
+    FolderWalker walker{reader, &cache, stop,
                         [this](std::uint32_t code, std::string path) {
                             errors.push_back(ScanError{code, std::move(path), {}});
                         },

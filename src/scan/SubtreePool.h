@@ -1,0 +1,103 @@
+// SubtreePool: lets other threads walk whole subfolders that a folder walk will reach later.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "scan/DirectoryReader.h"
+#include "scan/ScanNode.h"
+#include "scan/WalkLog.h"
+
+namespace tarvolin::scan {
+
+class FolderWalker;
+struct ScanProgress;
+
+struct FolderIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+// One subfolder a walk offers while it walks its earlier siblings. Shared by the offering walk,
+// the pool's queue and the thread that walks it. The fields above `state` are set before the
+// offer and only read afterwards; `node` and `log` belong to whoever walks it until it is done.
+struct SubtreeTask {
+    enum class State { Offered, Inline, Stolen, Done, Settled };
+
+    const Listing* parent = nullptr;  // the offering walk's; open until the task is settled
+    DirEntry entry;
+    std::size_t entryIndex = 0;  // in the parent listing
+    std::string path;
+    // The folders above it, outermost first: the loop guard of a walk that starts here.
+    std::shared_ptr<const std::vector<FolderIdentity>> ancestors;
+
+    std::unique_ptr<ScanNode> node;  // null when the folder could not be opened
+    WalkLog log;                     // what its walk found, for the owner to replay
+    State state = State::Offered;    // guarded by the pool's mutex
+};
+
+// Owned by the scan thread's state; its helper threads live as long as it. Every walk that
+// offers a task also settles it: it takes it back and walks it itself (reclaim), waits for a
+// thread that took it (await, helping with other offered work meanwhile), or, when it passes
+// it unwalked, settles it. So a task's parent listing is never closed under it.
+//
+// Helpers take the oldest offer: the shallowest folders, the biggest pieces of work, so that
+// threads rarely hand work over. A walk that waits takes offers too, among them those inside
+// the subtree it waits for, so one huge subfolder is still shared.
+class SubtreePool {
+public:
+    using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
+
+    SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::atomic<bool>& stop,
+                ScanProgress& progress);
+    ~SubtreePool();
+    SubtreePool(const SubtreePool&) = delete;
+    SubtreePool& operator=(const SubtreePool&) = delete;
+
+    // Offering costs a little per folder; it is only worth it while helpers may run short.
+    bool wantsWork() const;
+    void offer(std::vector<std::shared_ptr<SubtreeTask>>& tasks);
+    // True when the task was still on offer: the caller walks it now.
+    bool reclaim(SubtreeTask& task);
+    // Until another thread has walked `task`, walks other offered tasks with `helper`.
+    void await(SubtreeTask& task, FolderWalker& helper);
+    // Passes `task` unwalked; waits when another thread is walking it.
+    void settle(SubtreeTask& task);
+
+    // Tasks walked by a thread other than their owner so far.
+    std::size_t sharedCount() const { return m_shared.load(std::memory_order_relaxed); }
+
+    std::unique_ptr<DirectoryReader> makeReader() const { return m_makeReader(); }
+    const std::atomic<bool>& stopFlag() const { return m_stop; }
+    ScanProgress& progress() const { return m_progress; }
+
+private:
+    std::shared_ptr<SubtreeTask> takeLocked();
+    void finishLocked(SubtreeTask& task);
+    void helperLoop();
+
+    ReaderFactory m_makeReader;
+    const std::atomic<bool>& m_stop;
+    ScanProgress& m_progress;
+    const std::size_t m_enoughOffered;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_workOffered;
+    std::condition_variable m_taskDone;
+    std::deque<std::shared_ptr<SubtreeTask>> m_queue;  // oldest first; settled ones are skipped
+    std::atomic<std::size_t> m_offered{0};             // tasks still on offer
+    std::atomic<std::size_t> m_shared{0};
+    unsigned m_idleHelpers = 0;
+    bool m_quit = false;
+    std::vector<std::thread> m_helpers;
+};
+
+}  // namespace tarvolin::scan
