@@ -95,22 +95,23 @@ constexpr CommandSpec kCommands[] = {
 }  // namespace
 
 MainActions::MainActions(QMainWindow* frame) : QObject(frame) {
-    for (const CommandSpec& spec : kCommands) {
-        auto* action = new QAction(QString::fromUtf8(spec.text), frame);
-        action->setStatusTip(QString::fromUtf8(spec.prompt));
-        if (spec.tip != nullptr) action->setToolTip(QString::fromUtf8(spec.tip));
-        if (spec.icon != nullptr) action->setIcon(QIcon::fromTheme(QString::fromUtf8(spec.icon)));
-        action->setCheckable(spec.checkable);
-        if (spec.keys != nullptr) {
+    for (const CommandSpec& command : kCommands) {
+        auto* action = new QAction(QString::fromUtf8(command.text), frame);
+        action->setStatusTip(QString::fromUtf8(command.prompt));
+        if (command.tip != nullptr) action->setToolTip(QString::fromUtf8(command.tip));
+        if (command.icon != nullptr)
+            action->setIcon(QIcon::fromTheme(QString::fromUtf8(command.icon)));
+        action->setCheckable(command.checkable);
+        if (command.keys != nullptr) {
             QList<QKeySequence> keys;
-            for (const QString& key : QString::fromUtf8(spec.keys).split(QLatin1Char('|'))) {
+            for (const QString& key : QString::fromUtf8(command.keys).split(QLatin1Char('|'))) {
                 keys.append(QKeySequence(key));
             }
             action->setShortcuts(keys);
             action->setShortcutContext(Qt::WindowShortcut);
         }
         frame->addAction(action);  // shortcuts work with the menu bar hidden too
-        m_actions[spec.id] = action;
+        m_actions[command.id] = action;
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -16,12 +15,13 @@
 #include "app/Options.h"
 #include "app/PathBar.h"
 #include "app/ScanController.h"
-#include "app/StatusMessagePane.h"
 #include "app/SettingsStore.h"
+#include "app/StatusMessagePane.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumErrorDlg.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
@@ -31,16 +31,7 @@
 namespace tarvolin::app {
 namespace {
 
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::pumpUntil;
 
 class FixedVolumesForTest final : public drives::VolumeSource {
 public:

@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <thread>
 
 #include "app/GuiScanListener.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 
 namespace tarvolin::app {
@@ -18,17 +18,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Runs the UI thread's event loop until `done` or the time-out; false on time-out.
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::pumpUntil;
 
 class ScanControllerTest : public ::testing::Test {
 protected:

@@ -31,7 +31,8 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryReaderItsDefault) {
     EXPECT_EQ(readOption(option::kDetailListSortCol), -1);
     EXPECT_EQ(readOption(option::kRefreshFreq), 4);
     EXPECT_EQ(readOption(option::kAutoCloseGraphScanDlg), 0);
-    EXPECT_EQ(readOption(option::kTempFileMask), QStringLiteral("/temp;/tmp/;.tmp;~.;.~;.old;.chk"));
+    EXPECT_EQ(readOption(option::kTempFileMask),
+              QStringLiteral("/temp;/tmp/;.tmp;~.;.~;.old;.chk"));
     EXPECT_EQ(readOption(option::kWindowPos), QString());
     EXPECT_EQ(readOption(option::kFileColorHidden), QColor(0, 0, 127));
     EXPECT_EQ(readOption(option::kGraphBackSecondary), QColor(95, 158, 160));

@@ -5,7 +5,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QSignalSpy>
@@ -17,6 +16,7 @@
 #include "app/ScanController.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/RecordingListener.h"
 #include "support/SettingsFixture.h"
@@ -30,16 +30,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using test::pumpUntil;
 
 // Records what the view hands to the desktop instead of opening anything.
 class FakeActions final : public ItemActions {

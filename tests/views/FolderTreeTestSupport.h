@@ -3,13 +3,13 @@
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QStringList>
 
 #include <string>
 #include <vector>
 
 #include "drives/FixedVolumes.h"
+#include "support/EventPump.h"
 
 namespace tarvolin::test {
 
@@ -22,18 +22,6 @@ public:
 
     std::vector<std::string> m_volumes;
 };
-
-// Runs the UI thread's event loop until `done` or the time-out; false on time-out.
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 inline QStringList childNames(const QAbstractItemModel& model, const QModelIndex& parent) {
     QStringList names;
