@@ -43,7 +43,9 @@ public:
     DirectSink(ScanListener& listener, const FolderWalker::ErrorRecorder& recordError,
                FolderCache& cache)
         : m_listener(listener), m_recordError(recordError), m_cache(cache) {}
-    void enteringFolder(const std::string& path) override { m_listener.enteringFolder(path); }
+    void enteringFolder(const std::string& path, std::size_t, std::string_view) override {
+        m_listener.enteringFolder(path);
+    }
     void error(std::uint32_t code, std::string path) override {
         m_recordError(code, std::move(path));
     }
@@ -151,6 +153,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
 }
 
 void FolderWalker::walkTask(SubtreeTask& task) {
+    task.log.setRoot(task.path);
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(task.path);
     root.childrenMayBeCached = false;  // only folders no cache lookup can hit are offered
@@ -227,7 +230,7 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         return false;
     }
 
-    walk.sink.enteringFolder(childPath);
+    walk.sink.enteringFolder(childPath, depth, name);
     if (isOnWalkPath(depth, entry, walk.outer)) {
         walk.sink.error(ELOOP, std::move(childPath));
         return false;
@@ -239,7 +242,7 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
             // Another thread walked it: take its findings in the order this walk would have.
             m_pool->await(*task, helper());
             task->state = SubtreeTask::State::Settled;
-            task->log.replayInto(walk.sink);
+            task->log.replayInto(walk.sink, depth + 1);
             if (task->node) adoptChild(current, entry, std::move(task->node), walk, collect);
             return false;
         }

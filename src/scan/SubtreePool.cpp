@@ -49,6 +49,7 @@ std::shared_ptr<SubtreeTask> SubtreePool::takeLocked() {
     while (!m_queue.empty()) {
         std::shared_ptr<SubtreeTask> task = std::move(m_queue.front());
         m_queue.pop_front();
+        m_queued.store(m_queue.size(), std::memory_order_relaxed);
         if (task->state != SubtreeTask::State::Offered) continue;
         task->state = SubtreeTask::State::Stolen;
         m_offered.fetch_sub(1, std::memory_order_relaxed);

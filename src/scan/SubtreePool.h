@@ -62,7 +62,8 @@ public:
     SubtreePool(const SubtreePool&) = delete;
     SubtreePool& operator=(const SubtreePool&) = delete;
 
-    // Offering costs a little per folder; it is only worth it while helpers may run short.
+    // Offering costs a little per folder, and every offer is kept until it is taken or passed:
+    // it is only worth it while the queue is short.
     bool wantsWork() const;
     void offer(std::vector<std::shared_ptr<SubtreeTask>>& tasks);
     // True when the task was still on offer: the caller walks it now.
@@ -94,6 +95,7 @@ private:
     std::condition_variable m_taskDone;
     std::deque<std::shared_ptr<SubtreeTask>> m_queue;  // oldest first; settled ones are skipped
     std::atomic<std::size_t> m_offered{0};             // tasks still on offer
+    std::atomic<std::size_t> m_queued{0};              // m_queue.size(), read without the lock
     std::atomic<std::size_t> m_shared{0};
     unsigned m_idleHelpers = 0;
     bool m_quit = false;
