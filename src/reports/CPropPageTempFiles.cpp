@@ -63,7 +63,7 @@ void CPropPageTempFiles::applyMask() {
         collections().setTempFileMask(QFile::encodeName(m_mask->text()).toStdString());
     // The edit also loses the focus when the generator closes; no box pops up after it.
     if (!hasPatterns && isVisible()) {
-        QMessageBox message(QMessageBox::NoIcon, QString::fromUtf8(kProductName), kNoValidEntries,
+        QMessageBox message(QMessageBox::Warning, QString::fromUtf8(kProductName), kNoValidEntries,
                             QMessageBox::Ok, this);
         message.exec();
     }

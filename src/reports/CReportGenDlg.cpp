@@ -64,9 +64,6 @@ CReportGenDlg::CReportGenDlg(scan::CFolderEnumThread& engine,
 
     auto* pathBox = new QGroupBox(QStringLiteral("Folder or drive path"), this);
     auto* pathLayout = new QHBoxLayout(pathBox);
-    m_path->setParent(pathBox);
-    m_browse->setParent(pathBox);
-    m_start->setParent(pathBox);
     m_path->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     pathLayout->addWidget(m_path, 1);
     pathLayout->addWidget(m_browse);
@@ -122,7 +119,7 @@ void CReportGenDlg::browse() {
 }
 
 void CReportGenDlg::refuse(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProductName), text, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kProductName), text, QMessageBox::Ok,
                     this);
     box.exec();
     m_browse->setFocus(Qt::OtherFocusReason);

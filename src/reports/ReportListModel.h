@@ -40,7 +40,6 @@ public:
         const Row& row = m_rows[static_cast<std::size_t>(index.row())];
         switch (role) {
             case Qt::DisplayRole:
-            case Qt::ToolTipRole:  // the whole text of a cell too narrow for it
                 return Traits::cellText(row, index.column());
             case Qt::DecorationRole:
                 if (index.column() == 0) return icon(Traits::iconFile(row));

@@ -4,13 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include "app/CHistoryCombo.h"
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "app/MainActions.h"
 #include "app/Options.h"
+#include "app/ScanController.h"
+#include "drives/FixedVolumes.h"
 #include "graphs/CStaticBarGraph.h"
 #include "reports/CFileTypeReportDlg.h"
 #include "reports/CLargestFilesReport.h"
@@ -19,9 +26,11 @@
 #include "reports/CReportPropSheetEmb.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
+#include "scan/CTarvolinDoc.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "views/CFolderTreeCtrl.h"
 
 namespace tarvolin::reports {
 namespace {
@@ -30,6 +39,17 @@ using ::testing::ElementsAre;
 
 QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
+}
+
+template <class Done>
+bool pumpUntil(Done&& done, int timeoutMs = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
 }
 
 int rows(const CPropertyPageBase* page) {
@@ -70,7 +90,7 @@ TEST_F(CReportGenDlgTest, OpensOnTheCommandsPageWithTheGivenPathOrTheLatestHisto
     EXPECT_EQ(fromTemp->sheet()->tabText(3), QStringLiteral("Temporary Files"));
     EXPECT_EQ(fromTemp->pathCombo()->count(), 2);
 
-    const auto plain = open(QString());
+    auto plain = open(QString());
     EXPECT_EQ(plain->pathCombo()->currentText(), QStringLiteral("/latest"));
     EXPECT_EQ(plain->sheet()->currentIndex(), 0);
     EXPECT_TRUE(plain->startButton()->isDefault());
@@ -78,6 +98,17 @@ TEST_F(CReportGenDlgTest, OpensOnTheCommandsPageWithTheGivenPathOrTheLatestHisto
     EXPECT_FALSE(plain->exportButton()->isEnabled());
     for (int page = 0; page < CReportPropSheetEmb::kPageCount; ++page)
         EXPECT_EQ(rows(plain->sheet()->page(page)), 0);
+
+    // Each list keeps its column widths under its own name.
+    plain->sheet()->largestFiles()->list()->setColumnWidth(3, 333);
+    plain->sheet()->tempFiles()->list()->setColumnWidth(0, 111);
+    plain.reset();
+    EXPECT_EQ(app::readOption(app::option::kLargestFilesListCols), QStringLiteral("140,45,75,333"));
+    EXPECT_EQ(app::readOption(app::option::kOldestFilesListCols), QStringLiteral("140,75,125,200"));
+    EXPECT_EQ(app::readOption(app::option::kFileClassListCols), QStringLiteral("300,75,80,85"));
+    EXPECT_EQ(app::readOption(app::option::kTempFilesListCols), QStringLiteral("111,70,320"));
+    const auto again = open(QString());
+    EXPECT_EQ(again->sheet()->largestFiles()->list()->columnWidth(3), 333);
 }
 
 TEST_F(CReportGenDlgTest, StartScanRefusesAnEmptyOrMissingPath) {
@@ -157,6 +188,53 @@ TEST_F(CReportGenDlgTest, CloseSavesTheHistoryAndForgetsFileTypesEscapeKeepsBoth
     EXPECT_EQ(stored(historyKey).toString(), text(tree.root()));
     EXPECT_TRUE(collections->fileTypes().empty());
     EXPECT_EQ(collections->largestFiles().size(), 4u);  // kept until the next scan
+}
+
+class FixedVolumesForTest final : public drives::VolumeSource {
+public:
+    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
+    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
+        return drives::DiskSpace{1 << 30, 4LL << 30};
+    }
+    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
+};
+
+// Each Reports command opens the generator on its page with the folder browser's path.
+TEST_F(CReportGenDlgTest, ReportCommandsOpenTheGeneratorOnTheirPageWithTheBrowsersPath) {
+    app::ScanController controller(engine, std::make_shared<scan::CTarvolinDoc>());
+    FixedVolumesForTest volumes;
+    app::CMainFrame frame(controller, volumes);
+    frame.showFirstTime();
+    ASSERT_TRUE(frame.folderTree()->findAndSelect(tree.path("sub"), true));
+    ASSERT_TRUE(pumpUntil([&] { return !engine.hasWork(); }));
+
+    struct Case {
+        int command;
+        int page;
+    };
+    const Case cases[] = {
+        {app::command::kLargestFiles, 0}, {app::command::kReports, 0},
+        {app::command::kOldestFiles, 1},  {app::command::kFileTypes, 2},
+        {app::command::kTempFiles, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        int page = -1;
+        QString path;
+        QTimer::singleShot(0, &frame, [&] {
+            if (auto* dialog = qobject_cast<CReportGenDlg*>(QApplication::activeModalWidget())) {
+                page = dialog->sheet()->currentIndex();
+                path = dialog->pathCombo()->currentText();
+                dialog->reject();
+            }
+        });
+        QAction* action = frame.actions()->action(c.command);
+        ASSERT_TRUE(action->isEnabled());
+        action->trigger();
+        EXPECT_EQ(page, c.page);
+        EXPECT_EQ(path, text(tree.path("sub")));
+    }
+    controller.shutdown();
 }
 
 }  // namespace

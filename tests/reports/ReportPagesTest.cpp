@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <map>
 
@@ -389,7 +391,7 @@ TEST_F(ReportPagesTest, DeleteRemovesOnlyTheRowsWhoseFileIsGoneAndTheyStayGone) 
     EXPECT_EQ(page.list()->model()->rowCount(), 2);
 }
 
-TEST_F(ReportPagesTest, DoubleClickOpensTheFirstSelectedFileAndDeleteEmptiesTheLargestList) {
+TEST_F(ReportPagesTest, DoubleClickOpensTheFirstSelectedFileTipsShowCutTextsAndDeleteEmpties) {
     tree.file("big", 2000);
     tree.file("small", 1000);
     feed(collections, tree.path("big"), 2000);
@@ -404,6 +406,18 @@ TEST_F(ReportPagesTest, DoubleClickOpensTheFirstSelectedFileAndDeleteEmptiesTheL
     emit list.doubleClicked(list.model()->index(1, 0));
     ASSERT_EQ(actions->opened.size(), 1u);
     EXPECT_EQ(actions->opened.back(), tree.path("small"));  // row 0, the smaller in heap order
+
+    // A cell too narrow for its text shows all of it on hover; one wide enough shows nothing.
+    list.setColumnWidth(3, 40);
+    const QRect path = list.visualRect(list.model()->index(0, 3));
+    QHelpEvent narrow(QEvent::ToolTip, path.center(), list.viewport()->mapToGlobal(path.center()));
+    QApplication::sendEvent(list.viewport(), &narrow);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_THAT(QToolTip::text().toStdString(), ::testing::HasSubstr(tree.path("small")));
+    const QRect size = list.visualRect(list.model()->index(0, 2));
+    QHelpEvent wide(QEvent::ToolTip, size.center(), list.viewport()->mapToGlobal(size.center()));
+    QApplication::sendEvent(list.viewport(), &wide);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));  // hides late
 
     list.selectAll();
     runContextCommand(list, views::ItemContextMenu::Command::Delete);
