@@ -92,10 +92,11 @@ CGenReportDlg::CGenReportDlg(scan::CFolderEnumThread& engine, scan::ScanRequest 
     connect(m_save, &QPushButton::clicked, this, &CGenReportDlg::askAndSave);
 
     m_request.path = trimTrailingSeparator(m_request.path);
-    appendLine(shown(folderTreeLine(m_request.path, 0)), true);
+    const std::string root = folderTreeLine(m_request.path, 0);
+    appendLine(shown(root), true);
     // The view's own cursor stays at the start, so appending never scrolls the view sideways.
     m_tree->moveCursor(QTextCursor::Start);
-    m_text.append(QByteArray::fromStdString(folderTreeLine(m_request.path, 0))).append(kLineEnd);
+    m_text.append(QByteArray::fromStdString(root)).append(kLineEnd);
     m_lineCount = 1;
 
     app::GuiScanListener::Handlers handlers;
