@@ -40,6 +40,9 @@
 #include "common/Version.h"
 #include "drives/CDriveSpaceListCtrl.h"
 #include "drives/FixedVolumes.h"
+#include "reports/CReportGenDlg.h"
+#include "reports/MimeFileTypeName.h"
+#include "reports/ReportCollections.h"
 #include "scan/CFolderEnumErrorDlg.h"
 #include "update/CUpdateCheckDlg.h"
 #include "views/CFolderTreeCtrl.h"
@@ -55,7 +58,10 @@ constexpr int kMaxHistoryCount = 999;
 }  // namespace
 
 CMainFrame::CMainFrame(ScanController& scans, const drives::VolumeSource& volumes, QWidget* parent)
-    : CSmartFrameWnd(parent), m_scans(scans), m_actions(new MainActions(this)) {
+    : CSmartFrameWnd(parent),
+      m_scans(scans),
+      m_reportCollections(std::make_shared<reports::ReportCollections>(reports::mimeFileTypeName)),
+      m_actions(new MainActions(this)) {
     setWindowTitle(QString::fromUtf8(kProductName));
     setWindowIcon(productIcon());
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
@@ -170,6 +176,11 @@ void CMainFrame::connectCommands() {
     on(command::kHelpContents, [this] { openHelpContents(); });
     on(command::kBlog, [this] { openWeblog(); });
     on(command::kAbout, [this] { CTarvolinAboutDlg(this).exec(); });
+    on(command::kLargestFiles, [this] { openReportGenerator(0); });
+    on(command::kReports, [this] { openReportGenerator(0); });
+    on(command::kOldestFiles, [this] { openReportGenerator(1); });
+    on(command::kFileTypes, [this] { openReportGenerator(2); });
+    on(command::kTempFiles, [this] { openReportGenerator(3); });
     on(command::kUpdateCheck, [this] {
         update::CUpdateCheckDlg dialog(update::UpdateCheckConfig::fromEnvironment(), this);
         dialog.exec();
@@ -228,11 +239,10 @@ void CMainFrame::updateCommandStates() {
     enable(command::kRefresh, m_tree->canRefresh());
     enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
     // These open windows that are not part of the program yet.
-    for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
-                         command::kExportDetailsToClipboard, command::kGraphImageToFile,
-                         command::kGraphImageToClipboard, command::kOptions, command::kLargestFiles,
-                         command::kReports, command::kOldestFiles, command::kFileTypes,
-                         command::kTempFiles, command::kShowWelcome}) {
+    for (const int id :
+         {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
+          command::kExportDetailsToClipboard, command::kGraphImageToFile,
+          command::kGraphImageToClipboard, command::kOptions, command::kShowWelcome}) {
         enable(id, false);
     }
 }
@@ -403,6 +413,13 @@ void CMainFrame::openWeblog() {
     if (!QDesktopServices::openUrl(QUrl(QString::fromUtf8(kWeblogUrl)))) {
         QMessageBox::critical(this, windowTitle(), tr("Failed to launch default browser"));
     }
+}
+
+void CMainFrame::openReportGenerator(int page) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(m_tree->currentScanPath()));
+    reports::CReportGenDlg dialog(m_scans.engine(), m_reportCollections, page, path, this);
+    dialog.exec();
+    updateCommandStates();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 // CMainFrame: the main window: bars, panes, commands, status texts and saved window state.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <QString>
@@ -16,6 +17,10 @@ namespace tarvolin::drives {
 class CDriveSpaceListCtrl;
 class VolumeSource;
 }  // namespace tarvolin::drives
+
+namespace tarvolin::reports {
+class ReportCollections;
+}
 
 namespace tarvolin::views {
 class CFolderTreeCtrl;
@@ -64,6 +69,10 @@ public:
     PathBar* pathBar() const { return m_pathBar; }
     MainActions* actions() const { return m_actions; }
     CSmartSplitterWnd* splitter() const { return m_splitter; }
+    // The results of the last report scan, shared with every report generator and its scans.
+    const std::shared_ptr<reports::ReportCollections>& reportCollections() const {
+        return m_reportCollections;
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,9 +97,12 @@ private:
     void focusNextPane(int step);
     void openHelpContents();
     void openWeblog();
+    // The report generator, modal, on `page`, with the folder browser's current path.
+    void openReportGenerator(int page);
     int historyCount() const;
 
     ScanController& m_scans;
+    std::shared_ptr<reports::ReportCollections> m_reportCollections;
     MainActions* m_actions;  // children of the frame, like every widget below
     PathBar* m_pathBar = nullptr;
     QToolBar* m_toolBar = nullptr;

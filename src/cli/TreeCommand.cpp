@@ -7,6 +7,7 @@
 #include "cli/CliOutput.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
+#include "exports/FolderTreeText.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/PosixDirectoryReader.h"
 
@@ -19,7 +20,7 @@ public:
     TreeWriter(std::FILE* stream, const char* lineEnd) : m_stream(stream), m_lineEnd(lineEnd) {}
 
     void write(std::string_view name, int depth) {
-        const std::string line = folderTreeLine(name, depth) + m_lineEnd;
+        const std::string line = exports::folderTreeLine(name, depth) + m_lineEnd;
         if (std::fwrite(line.data(), 1, line.size(), m_stream) != line.size() && m_error == 0) {
             m_error = errno != 0 ? errno : EIO;
         }
@@ -37,16 +38,6 @@ private:
 };
 
 }  // namespace
-
-std::string folderTreeLine(std::string_view name, int depth) {
-    std::string line;
-    line.reserve(static_cast<std::size_t>(depth) * 7 + 5 + name.size());
-    for (int level = 0; level < depth; ++level)
-        line += "|      ";
-    line += "+----";
-    line.append(name);
-    return line;
-}
 
 int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* out,
                    std::FILE* errors) {

@@ -3,7 +3,6 @@
 
 #include "cli/CliListener.h"
 #include "cli/JsonWriter.h"
-#include "cli/TreeCommand.h"
 #include "scan/CTarvolinDoc.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/MiniJson.h"
@@ -30,11 +29,6 @@ TEST(JsonQuoted, EscapesInvalidUtf8BytesSoTheyCanBeRecovered) {
         EXPECT_EQ(jsonQuoted(c.raw), c.quoted);
         EXPECT_EQ(test::Json::parse(jsonQuoted(c.raw)).text, c.raw);  // the round trip
     }
-}
-
-TEST(FolderTreeLine, IndentsSevenCharactersPerLevel) {
-    EXPECT_EQ(folderTreeLine("/data", 0), "+----/data");
-    EXPECT_EQ(folderTreeLine("A1", 3), "|      |      |      +----A1");
 }
 
 TEST(CliListener, InterruptStopsTheWalkAndEndsTheWait) {

@@ -8,11 +8,10 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/Unremovable.h"
 #include "views/ItemActions.h"
 #include "views/ItemOperations.h"
 
@@ -180,41 +179,7 @@ TEST_F(ItemContextMenuTest, DeleteAsksFirstAndSaysDeleteOnlyWhenSomethingWent) {
     EXPECT_THAT(actions->errors.front(), ::testing::HasSubstr("No such file or directory"));
 }
 
-// Makes one entry impossible to remove for the time of a test: an immutable file for root,
-// whom folder permissions do not stop, else a folder without write permission.
-class Unremovable {
-public:
-    explicit Unremovable(std::string file) : m_file(std::move(file)), m_folder(parentPath(m_file)) {
-        if (::geteuid() != 0) {
-            m_applied = ::chmod(m_folder.c_str(), 0555) == 0;
-            return;
-        }
-        const int fd = ::open(m_file.c_str(), O_RDONLY);
-        int flags = 0;
-        m_applied = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
-                    ::ioctl(fd, FS_IOC_SETFLAGS, &(flags |= FS_IMMUTABLE_FL)) == 0;
-        if (fd >= 0) ::close(fd);
-    }
-    ~Unremovable() {
-        if (::geteuid() != 0) {
-            ::chmod(m_folder.c_str(), 0755);
-            return;
-        }
-        const int fd = ::open(m_file.c_str(), O_RDONLY);
-        int flags = 0;
-        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags &= ~FS_IMMUTABLE_FL;
-            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-        }
-        if (fd >= 0) ::close(fd);
-    }
-    bool applied() const { return m_applied; }
-
-private:
-    std::string m_file;
-    std::string m_folder;
-    bool m_applied = false;
-};
+using test::Unremovable;
 
 TEST_F(ItemContextMenuTest, AFolderDeletedInPartStillCountsAsDeleted) {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(path("mixed/locked"))));
