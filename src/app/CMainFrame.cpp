@@ -92,7 +92,13 @@ CMainFrame::CMainFrame(ScanController& scans, const drives::VolumeSource& volume
     updateCommandStates();
 }
 
-CMainFrame::~CMainFrame() = default;
+// Children are destroyed after this destructor, and hiding a dock or the toolbar then emits
+// signals: their handlers would reach into a frame that is already gone.
+CMainFrame::~CMainFrame() {
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    m_scans.disconnect(this);
+}
 
 void CMainFrame::createPanes(const drives::VolumeSource& volumes) {
     m_splitter = new CSmartSplitterWnd(this);

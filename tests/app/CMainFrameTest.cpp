@@ -63,7 +63,8 @@ protected:
     template <class Action>
     QString messageBoxText(Action&& action) {
         QString text;
-        QTimer::singleShot(50, frame.get(), [&text] {
+        QObject scope;  // the check dies with this call when no box opened
+        QTimer::singleShot(50, &scope, [&text] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 text = box->text();
                 box->accept();
@@ -120,7 +121,8 @@ TEST_F(CMainFrameTest, DoubleClickOnTheMessageOpensTheErrorReportOnlyAfterErrors
     ASSERT_NE(pane, nullptr);
     const auto openedReport = [&] {
         int rows = -1;
-        QTimer::singleShot(50, frame.get(), [&rows] {
+        QObject scope;  // the check dies with this call when no dialog opened
+        QTimer::singleShot(50, &scope, [&rows] {
             if (auto* dialog =
                     qobject_cast<scan::CFolderEnumErrorDlg*>(QApplication::activeModalWidget())) {
                 rows = static_cast<int>(dialog->errors().size());
