@@ -17,6 +17,10 @@ class CDriveSpaceListCtrl;
 class VolumeSource;
 }  // namespace tarvolin::drives
 
+namespace tarvolin::graphs {
+class CGraphSplitFrame;
+}
+
 namespace tarvolin::views {
 class CFolderTreeCtrl;
 class CTarvolinView;
@@ -64,6 +68,7 @@ public:
     PathBar* pathBar() const { return m_pathBar; }
     MainActions* actions() const { return m_actions; }
     CSmartSplitterWnd* splitter() const { return m_splitter; }
+    graphs::CGraphSplitFrame* graphPane() const { return m_graphPane; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -97,7 +102,7 @@ private:
     QToolBar* m_pathToolBar = nullptr;
     CSmartSplitterWnd* m_splitter = nullptr;
     views::CTarvolinView* m_view = nullptr;
-    QWidget* m_graphPane = nullptr;
+    graphs::CGraphSplitFrame* m_graphPane = nullptr;
     views::CFolderTreeCtrl* m_tree = nullptr;
     drives::CDriveSpaceListCtrl* m_driveList = nullptr;
     QDockWidget* m_treeDock = nullptr;
