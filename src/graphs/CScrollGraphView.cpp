@@ -251,7 +251,10 @@ void CScrollGraphView::keyPressEvent(QKeyEvent* event) {
 void CScrollGraphView::onScanStarting() {
     m_statusText.clear();
     m_statusFlag = false;
-    setScrollSizes(0, 0);
+    // At once, not after a paint: a new folder is shown from its top.
+    m_scrollWidth = 0;
+    m_scrollHeight = 0;
+    applyScrollSizes();
     scanStarting();
     Redraw();
 }

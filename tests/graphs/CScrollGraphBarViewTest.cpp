@@ -231,6 +231,13 @@ TEST_F(BarViewTest, KeysScrollAndClicksHitTheScrolledRows) {
     bar->setValue(CScrollGraphBarView::kRowPitch * 10);
     ASSERT_TRUE(pumpUntil([&] { return view->hitTest(QPoint(kPlotLeft + 5, rowY(0))) == "d010"; }));
     EXPECT_LT(view->hitRegions().size(), 20u);
+
+    // The next folder is shown from its top, before anything of it is drawn.
+    int valueAtStart = -1;
+    QObject::connect(&controller, &app::ScanController::scanStarting, view.get(),
+                     [&] { valueAtStart = bar->value(); });
+    scan("/K");
+    EXPECT_EQ(valueAtStart, 0);
 }
 
 TEST_F(BarViewTest, FontsKeepTheirPixelSizeAtAnyResolution) {
