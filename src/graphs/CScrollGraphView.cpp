@@ -332,7 +332,7 @@ void CScrollGraphView::saveGraphImageAs(const QString& path) {
 }
 
 void CScrollGraphView::SaveGraphImage() {
-    QFileDialog dialog(this);
+    QFileDialog dialog(this, tr("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(QString::fromUtf8(kImageFileFilter).split(QStringLiteral(";;")));
