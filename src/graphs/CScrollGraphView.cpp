@@ -104,7 +104,7 @@ void CScrollGraphView::DrawTitle(QPainter& painter, const QString& title, const 
     const QSizeF titleSize = measure(title);
     const QSizeF subtitleSize = measure(subtitle);
     const QRect client = clientRect();
-    const int mid = (client.width()) / 2;
+    const int mid = client.width() / 2;
     const qreal x1 = mid - titleSize.width() / 2 - subtitleSize.width() / 2;
     const qreal offset = strokeOffset(painter);
     constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;

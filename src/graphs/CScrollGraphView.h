@@ -41,8 +41,7 @@ public:
     static constexpr QRgb kOutline = 0xFF808080;  // frames of title and subtitle
     static constexpr QRgb kText = 0xFF000000;
     static constexpr int kFontDpi = 96;  // points become pixels at this resolution
-    // Codes of the drawing error message when an image cannot be drawn; they keep the numbers
-    // the drawing library of earlier versions reported for the same failures.
+    // Codes of the drawing error message: the image could not be painted, or not allocated.
     static constexpr int kDrawingGenericError = 1;
     static constexpr int kDrawingOutOfMemory = 3;
 
