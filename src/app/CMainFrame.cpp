@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -40,6 +41,8 @@
 #include "common/Version.h"
 #include "drives/CDriveSpaceListCtrl.h"
 #include "drives/FixedVolumes.h"
+#include "graphs/CGraphSplitFrame.h"
+#include "graphs/CScrollGraphBarView.h"
 #include "reports/CReportGenDlg.h"
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
@@ -103,15 +106,16 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::createPanes(const drives::VolumeSource& volumes) {
     m_splitter = new CSmartSplitterWnd(this);
     m_view = new views::CTarvolinView(m_scans, m_splitter);
-    // The graph takes this pane when it lands; until then the pane stays empty.
-    m_graphPane = new QWidget(m_splitter);
-    m_graphPane->setObjectName(QStringLiteral("GraphPane"));
-    m_graphPane->setAutoFillBackground(true);
+    m_graphPane = new graphs::CGraphSplitFrame(m_scans, m_splitter);
     m_splitter->addWidget(m_view);
     m_splitter->addWidget(m_graphPane);
     setCentralWidget(m_splitter);
 
     m_tree = new views::CFolderTreeCtrl(m_scans, volumes, this);
+    // The graph's title names the folder as the folder browser spells it.
+    m_graphPane->view()->setBrowserPathSource([tree = QPointer<views::CFolderTreeCtrl>(m_tree)] {
+        return tree ? tree->currentScanPath() : std::string();
+    });
     m_treeDock = new QDockWidget(tr("Folder Browser"), this);
     m_treeDock->setObjectName(QStringLiteral("FolderBrowserBar"));
     m_treeDock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
@@ -168,6 +172,8 @@ void CMainFrame::connectCommands() {
         updateCommandStates();
     });
     on(command::kExit, [this] { close(); });
+    on(command::kGraphImageToFile, [this] { m_graphPane->view()->SaveGraphImage(); });
+    on(command::kGraphImageToClipboard, [this] { m_graphPane->view()->CopyGraphImage(); });
     on(command::kShowToolbar, [this](bool shown) { m_toolBar->setVisible(shown); });
     on(command::kShowStatusBar, [this](bool shown) { statusBar()->setVisible(shown); });
     on(command::kShowFolderBrowser, [this](bool shown) { m_treeDock->setVisible(shown); });
@@ -216,6 +222,10 @@ void CMainFrame::connectCommands() {
     connect(m_view, &views::CTarvolinView::folderActivated, this,
             [this](const std::string& path) { m_tree->findAndSelect(path, false); });
     connect(m_view, &views::CTarvolinView::itemDeleted, this, [this] { m_tree->refresh(); });
+    connect(m_view, &views::CTarvolinView::sortChanged, m_graphPane->view(),
+            &graphs::CScrollGraphBarView::Redraw);
+    connect(m_graphPane->view(), &graphs::CScrollGraphBarView::barClicked, m_view,
+            &views::CTarvolinView::selectByName);
     connect(m_tree, &views::CFolderTreeCtrl::navigationChanged, this,
             &CMainFrame::updateCommandStates);
     connect(
@@ -245,10 +255,12 @@ void CMainFrame::updateCommandStates() {
     enable(command::kRefresh, m_tree->canRefresh());
     enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
     // These open windows that are not part of the program yet.
-    for (const int id :
-         {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
-          command::kExportDetailsToClipboard, command::kGraphImageToFile,
-          command::kGraphImageToClipboard, command::kOptions, command::kShowWelcome}) {
+    // The graph image exports follow the rule of the exports: something listed, no scan.
+    enable(command::kGraphImageToFile, m_view->canPrintOrExport());
+    enable(command::kGraphImageToClipboard, m_view->canPrintOrExport());
+    for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
+                         command::kExportDetailsToClipboard, command::kOptions,
+                         command::kShowWelcome}) {
         enable(id, false);
     }
 }
@@ -312,14 +324,14 @@ void CMainFrame::onEnteringFolder(const QString& path) {
 void CMainFrame::onRefreshTick() {
     if (!m_scans.isRunning()) return;
     m_view->refreshView();
-    m_graphPane->update();
+    m_graphPane->view()->Redraw();
 }
 
 void CMainFrame::onScanComplete(bool /*stopped*/) {
     m_refreshTimer->stop();
     m_message->setMessage(tr("Folder scanning complete"));
     m_view->refreshView();
-    m_graphPane->update();
+    m_graphPane->view()->Redraw();
     m_busy->stop();
     m_busy->reset();
     if (m_scans.hasErrors()) {
@@ -367,7 +379,8 @@ void CMainFrame::navigateToPath(const QString& typed) {
 
 void CMainFrame::applyOptions() {
     m_view->reloadColors();
-    m_graphPane->update();
+    m_graphPane->view()->ReloadSettings();
+    m_graphPane->view()->Redraw();
     const int count = historyCount();
     if (count != m_historyCount && count < m_historyCount) {
         m_pathBar->combo()->clearHistory(QString::fromUtf8(option::kPathHistory));

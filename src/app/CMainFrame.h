@@ -18,6 +18,10 @@ class CDriveSpaceListCtrl;
 class VolumeSource;
 }  // namespace tarvolin::drives
 
+namespace tarvolin::graphs {
+class CGraphSplitFrame;
+}
+
 namespace tarvolin::reports {
 class ReportCollections;
 }
@@ -69,6 +73,7 @@ public:
     PathBar* pathBar() const { return m_pathBar; }
     MainActions* actions() const { return m_actions; }
     CSmartSplitterWnd* splitter() const { return m_splitter; }
+    graphs::CGraphSplitFrame* graphPane() const { return m_graphPane; }
     // The results of the last report scan, shared with every report generator and its scans.
     const std::shared_ptr<reports::ReportCollections>& reportCollections() const {
         return m_reportCollections;
@@ -109,7 +114,7 @@ private:
     QToolBar* m_pathToolBar = nullptr;
     CSmartSplitterWnd* m_splitter = nullptr;
     views::CTarvolinView* m_view = nullptr;
-    QWidget* m_graphPane = nullptr;
+    graphs::CGraphSplitFrame* m_graphPane = nullptr;
     views::CFolderTreeCtrl* m_tree = nullptr;
     drives::CDriveSpaceListCtrl* m_driveList = nullptr;
     QDockWidget* m_treeDock = nullptr;
