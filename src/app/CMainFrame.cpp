@@ -254,10 +254,10 @@ void CMainFrame::updateCommandStates() {
     enable(command::kUp, m_tree->canUp());
     enable(command::kRefresh, m_tree->canRefresh());
     enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
-    // These open windows that are not part of the program yet.
     // The graph image exports follow the rule of the exports: something listed, no scan.
     enable(command::kGraphImageToFile, m_view->canPrintOrExport());
     enable(command::kGraphImageToClipboard, m_view->canPrintOrExport());
+    // These open windows that are not part of the program yet.
     for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
                          command::kExportDetailsToClipboard, command::kOptions,
                          command::kShowWelcome}) {
