@@ -13,7 +13,9 @@ namespace {
 constexpr int kImageSize = 16;
 constexpr int kImageGap = 6;  // between the label and the arrow
 
-QPixmap triangleImage(bool down, const QColor& color) {
+}  // namespace
+
+QPixmap SortArrowHeader::triangleImage(bool down, const QColor& color) {
     QPixmap image(kImageSize, kImageSize);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -26,8 +28,6 @@ QPixmap triangleImage(bool down, const QColor& color) {
         painter.drawPolygon(QPolygonF({{4, 10.5}, {12, 10.5}, {8, 6}}));
     return image;
 }
-
-}  // namespace
 
 SortArrowHeader::SortArrowHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     const QColor color = palette().color(QPalette::ButtonText);

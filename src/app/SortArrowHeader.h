@@ -16,6 +16,8 @@ public:
 
     // Image 0 points down, image 1 up; plain painted triangles until the owner supplies its own.
     void setImages(const QPixmap& down, const QPixmap& up);
+    // The plain triangle, for owners that show the images the other way round.
+    static QPixmap triangleImage(bool down, const QColor& color);
     // Direction 1 shows image 0, anything else image 1. Column -1 means no arrow.
     void setArrow(int column, int direction);
     int arrowColumn() const { return m_arrowColumn; }

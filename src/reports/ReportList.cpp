@@ -14,32 +14,12 @@
 #include "views/ItemOperations.h"
 
 namespace tarvolin::reports {
-namespace {
-
-QPixmap arrowImage(bool up, const QColor& color) {
-    QPixmap image(16, 16);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    if (up)
-        painter.drawPolygon(QPolygonF({{4, 10.5}, {12, 10.5}, {8, 5.5}}));
-    else
-        painter.drawPolygon(QPolygonF({{4, 5.5}, {12, 5.5}, {8, 10.5}}));
-    return image;
-}
-
-}  // namespace
-
 ReportListBase::ReportListBase(bool firstAscending, bool actsOnFiles, QWidget* parent)
     : app::CSmartListCtrl(parent), m_sort(firstAscending), m_actsOnFiles(actsOnFiles) {
     setEmptyText(kEmptyText);
     setIconSize(QSize(16, 16));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Image 0 (shown for direction 1) points down: descending.
-    const QColor arrowColor = palette().color(QPalette::ButtonText);
-    setHeaderImages(arrowImage(false, arrowColor), arrowImage(true, arrowColor));
+    // The base's own images serve: image 0, shown for direction 1 (descending), points down.
     connect(header(), &QHeaderView::sectionClicked, this, &ReportListBase::sortByHeader);
     if (m_actsOnFiles) {
         connect(this, &QAbstractItemView::doubleClicked, this, &ReportListBase::openFirstSelected);

@@ -10,6 +10,7 @@
 
 #include "app/Options.h"
 #include "app/ScanController.h"
+#include "app/SortArrowHeader.h"
 #include "scan/CTarvolinDoc.h"
 #include "views/DetailsModel.h"
 #include "views/ItemActions.h"
@@ -21,20 +22,6 @@ namespace {
 
 constexpr int kInitialWidths[kColumnCount] = {300, 100, 125, 75, 75, 100};
 constexpr int kEmptyTextTop = 10;  // below the header
-
-QPixmap arrowImage(bool up, const QColor& color) {
-    QPixmap image(16, 16);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    if (up)
-        painter.drawPolygon(QPolygonF({{4, 10.5}, {12, 10.5}, {8, 5.5}}));
-    else
-        painter.drawPolygon(QPolygonF({{4, 5.5}, {12, 5.5}, {8, 10.5}}));
-    return image;
-}
 
 // The first local path of a drag, if it carries one.
 QString firstLocalPath(const QMimeData* data) {
@@ -61,7 +48,8 @@ CTarvolinView::CTarvolinView(app::ScanController& controller, QWidget* parent)
     setEmptyText(kNoItemsText);
     // The base shows its first image for direction 1, which here means ascending: an up arrow.
     const QColor arrowColor = palette().color(QPalette::ButtonText);
-    setHeaderImages(arrowImage(true, arrowColor), arrowImage(false, arrowColor));
+    setHeaderImages(app::SortArrowHeader::triangleImage(false, arrowColor),
+                    app::SortArrowHeader::triangleImage(true, arrowColor));
     setModel(m_model);
     for (int section = 0; section < kColumnCount; ++section)
         header()->resizeSection(section, kInitialWidths[section]);

@@ -1,4 +1,5 @@
 #include "exports/CGenReportDlg.h"
+#include "support/EventPump.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -28,16 +29,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tarvolin::test::pumpUntil;
 
 std::vector<std::string> shownLines(const CGenReportDlg& dialog) {
     std::vector<std::string> lines;

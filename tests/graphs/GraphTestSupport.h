@@ -20,21 +20,13 @@
 #include "graphs/CScrollGraphBarView.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/SettingsFixture.h"
 
 namespace tarvolin::graphs::test {
 
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tarvolin::test::pumpUntil;
 
 // The texts of the message boxes that `action` opens; each is answered at once.
 template <class Action>

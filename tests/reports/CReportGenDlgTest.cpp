@@ -1,4 +1,5 @@
 #include "reports/CReportGenDlg.h"
+#include "support/EventPump.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -41,16 +42,7 @@ QString text(const std::string& bytes) {
     return QString::fromStdString(bytes);
 }
 
-template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using tarvolin::test::pumpUntil;
 
 int rows(const CPropertyPageBase* page) {
     return page->reportList()->model()->rowCount();

@@ -8,7 +8,7 @@ namespace tarvolin::test {
 
 // Runs the UI thread's event loop until `done` or the time-out; false on time-out.
 template <class Done>
-bool pumpUntil(Done&& done, int timeoutMs = 5000) {
+bool pumpUntil(Done&& done, int timeoutMs = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
