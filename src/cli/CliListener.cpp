@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "common/SizeText.h"
+
 namespace tarvolin::cli {
 
 void CliListener::enteringFolder(const std::string& path) {
@@ -59,6 +61,18 @@ bool CliListener::wait(scan::CFolderEnumThread& thread, const std::function<bool
             return false;
         }
     }
+}
+
+bool CliListener::waitShowingProgress(scan::CFolderEnumThread& thread, ProgressLine& progress) {
+    const bool completed = wait(thread, interruptRequested, [&] {
+        if (!progress.enabled()) return;
+        const auto& counts = thread.progress();
+        progress.show(formatCount(static_cast<std::int64_t>(counts.folders.load())) + " folders, " +
+                      formatCount(static_cast<std::int64_t>(counts.files.load())) + " files  " +
+                      currentFolder());
+    });
+    progress.clear();
+    return completed;
 }
 
 bool CliListener::stopped() const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/CliOutput.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/ScanListener.h"
 
@@ -31,6 +32,10 @@ public:
     // and stops the scan once when `interrupted` says so. True when the request completed.
     bool wait(scan::CFolderEnumThread& thread, const std::function<bool()>& interrupted,
               const std::function<void()>& tick);
+    // wait() for a terminal command, which installed the Ctrl+C handler before it submitted:
+    // Ctrl+C stops the walk, and `progress` shows the counts and the current folder until the
+    // end, when it is cleared.
+    bool waitShowingProgress(scan::CFolderEnumThread& thread, ProgressLine& progress);
 
     bool stopped() const;
     std::optional<scan::ScanTotals> rootTotals() const;

@@ -51,6 +51,12 @@ std::optional<std::string> resolveFolderArgument(std::string_view argument, std:
     return path;
 }
 
+std::optional<bool> parseJsonFormat(std::string_view value, std::FILE* errors) {
+    if (value == "json" || value == "table") return value == "json";
+    std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()), value.data());
+    return std::nullopt;
+}
+
 void installInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;

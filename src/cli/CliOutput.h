@@ -23,6 +23,15 @@ inline constexpr char kPathNotFolderText[] = "The path entered is not a folder."
 // accepted and followed by the scan. On failure writes the reason to `errors` and returns none.
 std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors);
 
+// The value of --format: true for "json", false for "table"; otherwise the reason goes to
+// `errors` and the result is none.
+std::optional<bool> parseJsonFormat(std::string_view value, std::FILE* errors);
+
+// A PATH argument rather than an option ("-" alone is a path).
+inline bool isPathArgument(std::string_view argument) {
+    return argument.empty() || argument[0] != '-' || argument == "-";
+}
+
 // Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
 void installInterruptHandler();
 bool interruptRequested();

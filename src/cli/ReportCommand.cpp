@@ -197,12 +197,10 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
                     return std::nullopt;
                 }
                 options.mask = std::string(value);
-            } else if (value == "json" || value == "table") {
-                options.json = value == "json";
             } else {
-                std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()),
-                             value.data());
-                return std::nullopt;
+                const auto json = parseJsonFormat(value, errors);
+                if (!json) return std::nullopt;
+                options.json = *json;
             }
         } else if (argument == "--largest") {
             options.largest = true;
@@ -212,7 +210,7 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
             options.types = true;
         } else if (argument == "--temp") {
             options.temp = true;
-        } else if (!havePath && (argument.empty() || argument[0] != '-' || argument == "-")) {
+        } else if (!havePath && isPathArgument(argument)) {
             options.path = std::string(argument);
             havePath = true;
         } else {
@@ -256,14 +254,7 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     request.mode = scan::ScanMode::Report;
     request.reportSink = collections;
     thread.SubmitScanRequest(std::move(request));
-    listener->wait(thread, interruptRequested, [&] {
-        if (!progress.enabled()) return;
-        const auto& counts = thread.progress();
-        progress.show(formatCount(static_cast<std::int64_t>(counts.folders.load())) + " folders, " +
-                      formatCount(static_cast<std::int64_t>(counts.files.load())) + " files  " +
-                      listener->currentFolder());
-    });
-    progress.clear();
+    listener->waitShowingProgress(thread, progress);
 
     ReportResult result;
     result.path = *path;

@@ -151,18 +151,16 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
                                  value.data());
                     return std::nullopt;
                 }
-            } else if (value == "json" || value == "table") {
-                options.json = value == "json";
             } else {
-                std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()),
-                             value.data());
-                return std::nullopt;
+                const auto json = parseJsonFormat(value, errors);
+                if (!json) return std::nullopt;
+                options.json = *json;
             }
         } else if (argument == "--ascending" || argument == "--descending") {
             options.ascending = argument == "--ascending";
         } else if (argument == "--no-files") {
             options.includeFiles = false;
-        } else if (!havePath && (argument.empty() || argument[0] != '-' || argument == "-")) {
+        } else if (!havePath && isPathArgument(argument)) {
             options.path = std::string(argument);
             havePath = true;
         } else {
@@ -191,14 +189,7 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
         std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     installInterruptHandler();
     thread.startFolderScan(*path, false, listener, document);
-    listener->wait(thread, interruptRequested, [&] {
-        if (!progress.enabled()) return;
-        const auto& counts = thread.progress();
-        progress.show(formatCount(static_cast<std::int64_t>(counts.folders.load())) + " folders, " +
-                      formatCount(static_cast<std::int64_t>(counts.files.load())) + " files  " +
-                      listener->currentFolder());
-    });
-    progress.clear();
+    listener->waitShowingProgress(thread, progress);
 
     ScanResult result;
     result.path = *path;

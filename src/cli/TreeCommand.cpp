@@ -88,12 +88,7 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     request.listener = listener;
     request.mode = scan::ScanMode::Report;
     thread.SubmitScanRequest(std::move(request));
-    listener->wait(thread, interruptRequested, [&] {
-        if (!progress.enabled()) return;
-        progress.show(formatCount(static_cast<std::int64_t>(thread.progress().folders.load())) +
-                      " folders  " + listener->currentFolder());
-    });
-    progress.clear();
+    listener->waitShowingProgress(thread, progress);
 
     int writeError = writer.finish();
     if (file && std::fclose(file.release()) != 0 && writeError == 0) writeError = errno;
