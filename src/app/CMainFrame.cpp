@@ -48,6 +48,7 @@
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumErrorDlg.h"
 #include "update/CUpdateCheckDlg.h"
+#include "ui/DataFiles.h"
 #include "views/CFolderTreeCtrl.h"
 #include "views/CTarvolinView.h"
 #include "views/ItemContextMenu.h"
@@ -421,9 +422,8 @@ void CMainFrame::focusNextPane(int step) {
 }
 
 void CMainFrame::openHelpContents() {
-    const QString help =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help/index.html"));
-    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
+    const QString help = ui::findDataFile(QStringLiteral("help/index.html"));
+    if (help.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
         QMessageBox::critical(this, windowTitle(), tr("Failed to launch default browser"));
     }
 }
