@@ -102,6 +102,12 @@ void JsonWriter::beginObject() {
     m_needComma = false;
 }
 
+void JsonWriter::beginObject(std::string_view name) {
+    key(name);
+    std::fputc('{', m_out);
+    m_needComma = false;
+}
+
 void JsonWriter::endObject() {
     std::fputc('}', m_out);
     m_needComma = true;

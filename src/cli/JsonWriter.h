@@ -20,6 +20,7 @@ public:
     explicit JsonWriter(std::FILE* out) : m_out(out) {}
 
     void beginObject();
+    void beginObject(std::string_view key);  // an object as the value of `key`
     void endObject();
     void beginArray(std::string_view key);
     void endArray();

@@ -6,6 +6,7 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
+#include "cli/HistoryCommand.h"
 #include "cli/JsonWriter.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
@@ -137,14 +138,16 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
     bool havePath = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
-        if (argument == "--sort" || argument == "--format") {
+        if (argument == "--sort" || argument == "--format" || argument == "--db") {
             if (i + 1 >= arguments.size()) {
                 std::fprintf(errors, "%.*s needs a value\n", static_cast<int>(argument.size()),
                              argument.data());
                 return std::nullopt;
             }
             const std::string_view value = arguments[++i];
-            if (argument == "--sort") {
+            if (argument == "--db") {
+                options.database = std::string(value);
+            } else if (argument == "--sort") {
                 options.sortKey = sortKeyNamed(value);
                 if (!options.sortKey) {
                     std::fprintf(errors, "unknown sort key: %.*s\n", static_cast<int>(value.size()),
@@ -158,6 +161,8 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
             }
         } else if (argument == "--ascending" || argument == "--descending") {
             options.ascending = argument == "--ascending";
+        } else if (argument == "--save") {
+            options.save = true;
         } else if (argument == "--no-files") {
             options.includeFiles = false;
         } else if (!havePath && isPathArgument(argument)) {
@@ -188,7 +193,9 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     auto listener =
         std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     installInterruptHandler();
-    thread.startFolderScan(*path, false, listener, document);
+    SnapshotCapture capture;
+    thread.startFolderScan(*path, false, options.save ? capture.wrap(listener) : listener,
+                           document);
     listener->waitShowingProgress(thread, progress);
 
     ScanResult result;
@@ -214,6 +221,13 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
         return kExitScanErrors;
     }
     if (result.stopped) return kExitInterrupted;
+    if (options.save) {
+        const auto snapshot = capture.take(thread);
+        if (!snapshot) return kExitScanErrors;
+        if (saveSnapshot(*snapshot, historyDatabasePath(options.database), errors) != kExitOk) {
+            return kExitNotSaved;
+        }
+    }
     return result.errors.empty() ? kExitOk : kExitScanErrors;
 }
 

@@ -17,6 +17,8 @@ struct ScanOptions {
     bool ascending = true;
     bool includeFiles = true;
     bool json = false;
+    bool save = false;     // into the scan history; never without it
+    std::string database;  // --db FILE; empty: the default history file
 };
 
 // Parses the arguments after "scan"; writes the reason to `errors` and returns none when they

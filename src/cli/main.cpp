@@ -5,6 +5,7 @@
 
 #include "cli/CheckUpdateCommand.h"
 #include "cli/CliOutput.h"
+#include "cli/HistoryCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
@@ -16,8 +17,18 @@ constexpr char kUsage[] =
     "Usage:\n"
     "  tarvolin-cli scan PATH [--sort name|size|change|files|folders]\n"
     "                         [--ascending|--descending] [--no-files] [--format table|json]\n"
+    "                         [--save] [--db FILE]\n"
     "      Scans PATH and lists its subfolders, then its files, with their totals.\n"
     "      Without --sort in scan order; --ascending (default) and --descending apply to --sort.\n"
+    "      --save keeps the scan in the scan history (exit 4 when it cannot be saved).\n"
+    "  tarvolin-cli history PATH [--format table|json] [--db FILE]\n"
+    "      Lists the saved scans of PATH and of the folders above it, newest first.\n"
+    "  tarvolin-cli changes PATH [--since ID|YYYY-MM-DD] [--depth N] [--save]\n"
+    "                            [--format table|json] [--db FILE]\n"
+    "      Scans PATH and lists the folders whose size changed since a saved scan (by default\n"
+    "      the newest that covers PATH; a date picks the newest saved on or before that day),\n"
+    "      largest change first; --depth N keeps folders at most N levels below PATH.\n"
+    "      Exit 3 when no saved scan covers PATH.\n"
     "  tarvolin-cli tree PATH [-o FILE]\n"
     "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
     "  tarvolin-cli report PATH [--largest] [--oldest] [--types] [--temp]\n"
@@ -28,6 +39,9 @@ constexpr char kUsage[] =
     "  tarvolin-cli check-update\n"
     "      Asks the update server for the latest version (exit 0 found, 1 failed).\n"
     "  tarvolin-cli --help | --version\n"
+    "\n"
+    "The scan history is $XDG_DATA_HOME/Brelland/Tarvolin/history.sqlite, or\n"
+    "$TARVOLIN_HISTORY_DB, or FILE of --db; only --save writes to it.\n"
     "\n"
     "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
     "is not a folder, 130 stopped with Ctrl+C (what was found so far is printed).\n";
@@ -60,6 +74,8 @@ int main(int argc, char** argv) {
         const auto options = parseReportArguments(rest, stderr);
         return options ? runReportCommand(*options, stdout, stderr) : kExitUsage;
     }
+    if (command == "history") return runHistoryCommand(rest, stdout, stderr);
+    if (command == "changes") return runChangesCommand(rest, stdout, stderr);
     if (command == "check-update") return runCheckUpdateCommand(rest, stdout, stderr);
     std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
                  command.data(), kUsage);

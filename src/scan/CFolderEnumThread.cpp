@@ -7,6 +7,7 @@
 #include "common/PathText.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
+#include "scan/FolderScanResult.h"
 #include "scan/FolderWalker.h"
 #include "scan/PosixDirectoryReader.h"
 #include "scan/ReportSink.h"
@@ -227,9 +228,12 @@ void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
             // The listener empties the document; emptying it here too keeps the cache from
             // freeing nodes the document still lists, whatever the listener did.
             if (request.document) request.document->ClearChildren();
+            FolderCache::Use use;
             if (!request.path.empty()) {
+                state.cache.recordUse(&use);
                 state.root = walker.WalkFolder(request.path, listener, request.document.get(), true,
                                                request.bypassCache);
+                state.cache.recordUse(nullptr);
             }
             state.running = false;
             if (state.root) {
@@ -237,7 +241,16 @@ void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
                 state.rootTotals =
                     ScanTotals{state.root->size, state.root->fileCount, state.root->folderCount};
             }
-            listener.scanComplete(state.stop, state.root.get());
+            const bool stopped = state.stop;
+            listener.scanComplete(stopped, state.root.get());
+            if (!stopped && state.root) {
+                // Nothing walked below the root: its subfolders, or the root itself as a
+                // subfolder of an earlier walk, were known already.
+                const bool fromCache = !request.bypassCache && use.kept.empty() &&
+                                       (!use.taken.empty() || state.cache.Lookup(request.path));
+                listener.folderScanResult(
+                    FolderScanResult(*state.root, state.cache, use, fromCache));
+            }
         } else if (request.mode == ScanMode::Report) {
             if (request.reportSink) request.reportSink->reset();
             if (!request.path.empty()) {

@@ -16,6 +16,12 @@ namespace tarvolin::scan {
 // every folder of a walk is looked up and inserted once, and nothing needs the keys in order.
 class FolderCache {
 public:
+    // What one walk used of the cache: the nodes it kept and the cached nodes it took whole.
+    struct Use {
+        std::vector<const ScanNode*> kept;
+        std::vector<const ScanNode*> taken;
+    };
+
     // The node stored under exactly `path`; nullptr when absent. Valid until a node with the
     // same path is inserted or the cache is destroyed.
     ScanNode* Lookup(std::string_view path) const;
@@ -31,6 +37,11 @@ public:
     // or above `root`, so that any folder below it may be cached.
     bool earlierWalkRoots(std::string_view root, std::vector<std::string>& below) const;
     void noteWalkRoot(std::string_view root);
+
+    // While `use` is set, Insert and every Lookup that finds a node note it there; null stops.
+    void recordUse(Use* use) { m_use = use; }
+    // Every node strictly below `folder`, in no particular order.
+    std::vector<const ScanNode*> nodesBelow(std::string_view folder) const;
 
 private:
     static std::string_view key(std::string_view path) { return path; }
@@ -51,6 +62,7 @@ private:
     };
     std::unordered_set<std::unique_ptr<ScanNode>, PathHash, PathEqual> m_nodes;
     std::vector<std::string> m_walkRoots;  // none lies below another
+    Use* m_use = nullptr;                  // owned by the walk's caller
 };
 
 }  // namespace tarvolin::scan

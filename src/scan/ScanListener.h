@@ -8,9 +8,12 @@
 
 namespace tarvolin::scan {
 
+class FolderScanResult;
+
 // Every call comes on the scan thread, synchronously: the walk waits until it returns, and
 // arguments are valid only during the call. A folder scan:
 //   scanStarting(path) → enteringFolder(path/sub)… → scanComplete(stopped, root)
+//     [→ folderScanResult(result), when it ran to its end with a root]
 // A report scan:
 //   reportFolderEntered(name, depth)… → reportComplete(stopped)
 // A receiver that marshals to another thread copies what it needs before returning.
@@ -27,6 +30,8 @@ public:
         (void)stopped;
         (void)root;
     }
+    // Every folder node of the result, after scanComplete so that the views never wait for it.
+    virtual void folderScanResult(const FolderScanResult& result) { (void)result; }
     // `name` is the folder's own name (raw bytes); depth 1 is a child of the scanned folder.
     virtual void reportFolderEntered(std::string_view name, int depth) {
         (void)name;
