@@ -43,12 +43,14 @@
 #include "drives/FixedVolumes.h"
 #include "graphs/CGraphSplitFrame.h"
 #include "graphs/CScrollGraphBarView.h"
+#include "history/CCompareScanDlg.h"
+#include "history/ScanHistory.h"
 #include "reports/CReportGenDlg.h"
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumErrorDlg.h"
-#include "update/CUpdateCheckDlg.h"
 #include "ui/DataFiles.h"
+#include "update/CUpdateCheckDlg.h"
 #include "views/CFolderTreeCtrl.h"
 #include "views/CTarvolinView.h"
 #include "views/ItemContextMenu.h"
@@ -194,6 +196,7 @@ void CMainFrame::connectCommands() {
     on(command::kOldestFiles, [this] { openReportGenerator(1); });
     on(command::kFileTypes, [this] { openReportGenerator(2); });
     on(command::kTempFiles, [this] { openReportGenerator(3); });
+    on(command::kCompareWithEarlierScan, [this] { compareWithEarlierScan(); });
     on(command::kUpdateCheck, [this] {
         update::CUpdateCheckDlg dialog(update::UpdateCheckConfig::fromEnvironment(), this);
         dialog.exec();
@@ -255,13 +258,18 @@ void CMainFrame::updateCommandStates() {
     enable(command::kUp, m_tree->canUp());
     enable(command::kRefresh, m_tree->canRefresh());
     enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
+    // Against the result on show, so only when it is complete and of the current folder.
+    const auto result = m_history != nullptr ? m_history->lastResult() : nullptr;
+    enable(command::kCompareWithEarlierScan, result && !m_scans.isRunning() &&
+                                                 result->root == m_tree->currentScanPath() &&
+                                                 m_history->hasEarlierSnapshot(result->root));
     // The graph image exports follow the rule of the exports: something listed, no scan.
     enable(command::kGraphImageToFile, m_view->canPrintOrExport());
     enable(command::kGraphImageToClipboard, m_view->canPrintOrExport());
     // These open windows that are not part of the program yet.
-    for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
-                         command::kExportDetailsToClipboard, command::kOptions,
-                         command::kShowWelcome}) {
+    for (const int id :
+         {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
+          command::kExportDetailsToClipboard, command::kOptions, command::kShowWelcome}) {
         enable(id, false);
     }
 }
@@ -291,7 +299,7 @@ void CMainFrame::showPrompt(const QString& prompt) {
         m_message->setMessage(QString::fromUtf8(kErrorsNotice));
         return;
     }
-    m_message->setMessage(prompt.isEmpty() ? QString::fromUtf8(kIdleText)
+    m_message->setMessage(prompt.isEmpty() ? withHistoryNote(QString::fromUtf8(kIdleText))
                                            : prompt.section(QLatin1Char('\n'), 0, 0));
 }
 
@@ -310,6 +318,11 @@ QString CMainFrame::statusText() const {
 void CMainFrame::onScanStarting(const QString& path) {
     m_message->setErrorIcon(false);
     m_message->setMessage(tr("Folder scanning process starting..."));
+    m_historyNote.clear();
+    if (m_history != nullptr) {
+        m_history->forgetResult();
+        m_history->setKeeping(readOption(option::kKeepScanHistory) != 0);
+    }
     m_pathBar->addToHistory(path, historyCount());
     if (readOption(option::kAutoRefresh) != 0) {
         m_refreshTimer->start(std::clamp(readOption(option::kRefreshFreq), 1, 10) * 1000);
@@ -339,6 +352,54 @@ void CMainFrame::onScanComplete(bool /*stopped*/) {
         m_message->setErrorIcon(true);
         m_message->setMessage(QString::fromUtf8(kErrorsNotice));
     }
+    updateCommandStates();
+}
+
+void CMainFrame::setScanHistory(history::ScanHistory* history) {
+    m_history = history;
+    if (m_history == nullptr) return;
+    m_scans.decorateListener([history](std::shared_ptr<scan::ScanListener> inner) {
+        return history->decorate(std::move(inner));
+    });
+    connect(m_history, &history::ScanHistory::noteReady, this, &CMainFrame::showHistoryNote);
+    connect(m_history, &history::ScanHistory::snapshotsChanged, this,
+            &CMainFrame::updateCommandStates);
+    connect(m_history, &history::ScanHistory::problemOccurred, this, [this](const QString& text) {
+        if (std::exchange(m_historyProblemShown, true)) return;
+        auto* box =
+            new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
+    updateCommandStates();
+}
+
+QString CMainFrame::withHistoryNote(const QString& text) const {
+    return m_historyNote.isEmpty() ? text : text + QLatin1Char(' ') + m_historyNote;
+}
+
+// The note follows the text the scan left in the pane, unless a prompt or the error notice
+// stands there.
+void CMainFrame::showHistoryNote(const QString& root, const QString& note) {
+    if (root != QFile::decodeName(QByteArray::fromStdString(m_tree->currentScanPath()))) return;
+    m_historyNote = note;
+    if (m_scans.isRunning() || m_scans.hasErrors()) return;
+    const QString shown = m_message->message();
+    for (const QString& base : {tr("Folder scanning complete"), QString::fromUtf8(kIdleText)}) {
+        if (shown.startsWith(base)) m_message->setMessage(withHistoryNote(base));
+    }
+}
+
+void CMainFrame::compareWithEarlierScan() {
+    const auto result = m_history != nullptr ? m_history->lastResult() : nullptr;
+    if (!result) return;
+    history::CCompareScanDlg dialog(m_history->databasePath(), result, m_history->lastResultId(),
+                                    this);
+    std::string chosen;
+    connect(&dialog, &history::CCompareScanDlg::folderActivated, this,
+            [&chosen](const std::string& path) { chosen = path; });
+    dialog.exec();
+    if (!chosen.empty()) m_tree->findAndSelect(chosen, false);
     updateCommandStates();
 }
 

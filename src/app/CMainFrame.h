@@ -18,6 +18,10 @@ class CDriveSpaceListCtrl;
 class VolumeSource;
 }  // namespace tarvolin::drives
 
+namespace tarvolin::history {
+class ScanHistory;
+}
+
 namespace tarvolin::graphs {
 class CGraphSplitFrame;
 }
@@ -64,6 +68,11 @@ public:
     // which starts its scan. Also used for a folder dropped on the details view.
     void navigateToPath(const QString& text);
 
+    // Saves completed scans into `history` and offers comparisons with earlier ones; the
+    // history must outlive the frame. Without one, nothing is saved or compared.
+    void setScanHistory(history::ScanHistory* history);
+    void compareWithEarlierScan();
+
     // After the options changed: colours, graph settings and the path history's length.
     void applyOptions();
 
@@ -105,6 +114,8 @@ private:
     // The report generator, modal, on `page`, with the folder browser's current path.
     void openReportGenerator(int page);
     int historyCount() const;
+    void showHistoryNote(const QString& root, const QString& note);
+    QString withHistoryNote(const QString& text) const;
 
     ScanController& m_scans;
     std::shared_ptr<reports::ReportCollections> m_reportCollections;
@@ -124,7 +135,10 @@ private:
     QLabel* m_clusterSize = nullptr;
     QTimer* m_refreshTimer = nullptr;
     int m_historyCount = 10;
-    int m_rememberedClientHeight = 0;  // proportional splitter layout; 0 until first used
+    int m_rememberedClientHeight = 0;           // proportional splitter layout; 0 until first used
+    history::ScanHistory* m_history = nullptr;  // owned by the application
+    QString m_historyNote;                      // after the last scan; empty when none
+    bool m_historyProblemShown = false;
 };
 
 }  // namespace tarvolin::app

@@ -7,6 +7,8 @@
 #include "app/ScanController.h"
 #include "common/Version.h"
 #include "drives/FixedVolumes.h"
+#include "history/HistoryDatabase.h"
+#include "history/ScanHistory.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
@@ -37,7 +39,9 @@ int CTarvolinApp::run() {
     m_document = std::make_shared<scan::CTarvolinDoc>();
     m_volumes = std::make_unique<drives::SystemVolumeSource>();
     m_scans = std::make_unique<ScanController>(*m_engine, m_document);
+    m_history = std::make_unique<history::ScanHistory>(history::HistoryDatabase::defaultPath());
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
+    m_frame->setScanHistory(m_history.get());
     m_frame->showFirstTime();
     const int code = exec();
     shutDown();
@@ -48,6 +52,7 @@ void CTarvolinApp::shutDown() {
     if (m_scans) m_scans->shutdown();
     if (m_engine) m_engine->stopThread();
     m_frame.reset();
+    m_history.reset();  // after the scans, so that the last one is saved
     m_scans.reset();
 }
 

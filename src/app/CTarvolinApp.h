@@ -15,6 +15,10 @@ namespace tarvolin::drives {
 class SystemVolumeSource;
 }
 
+namespace tarvolin::history {
+class ScanHistory;
+}
+
 namespace tarvolin::app {
 
 class CMainFrame;
@@ -44,6 +48,7 @@ private:
     std::shared_ptr<scan::CTarvolinDoc> m_document;
     std::unique_ptr<drives::SystemVolumeSource> m_volumes;
     std::unique_ptr<ScanController> m_scans;
+    std::unique_ptr<history::ScanHistory> m_history;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

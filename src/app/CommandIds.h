@@ -25,6 +25,7 @@ inline constexpr int kRefresh = 32784;
 inline constexpr int kOptions = 173;
 inline constexpr int kAddRemovePrograms = 165;
 inline constexpr int kUpdateCheck = 32788;
+inline constexpr int kCompareWithEarlierScan = 32860;
 inline constexpr int kLargestFiles = 147;
 inline constexpr int kReports = 32822;  // the toolbar's drop-down; opens the largest files page
 inline constexpr int kOldestFiles = 148;

@@ -71,6 +71,9 @@ constexpr CommandSpec kCommands[] = {
      "system-software-install", false},
     {command::kUpdateCheck, "&Update Check", nullptr, "Check for a newer version of Tarvolin",
      "<b>Check</b> for a newer version", "software-update-available", false},
+    {command::kCompareWithEarlierScan, "Compare with &Earlier Scan...", nullptr,
+     "Show which folders grew or shrank since an earlier scan of this folder", nullptr,
+     "document-open-recent", false},
     {command::kLargestFiles, "&Largest Files\tCtrl+L", "Ctrl+L",
      "Report the largest files of a folder", nullptr, "document-properties", false},
     {command::kReports, "&Reports", nullptr, "Create a file report", "Create a <b>file report</b>",
@@ -151,8 +154,8 @@ void MainActions::buildMenus(QMainWindow* frame) {
     m_reportsMenu = bar->addMenu(tr("&Reports"));
     add(m_reportsMenu,
         {command::kLargestFiles, command::kOldestFiles, command::kFileTypes, command::kTempFiles});
-    add(bar->addMenu(tr("&Tools")),
-        {command::kOptions, 0, command::kAddRemovePrograms, 0, command::kUpdateCheck});
+    add(bar->addMenu(tr("&Tools")), {command::kOptions, 0, command::kCompareWithEarlierScan, 0,
+                                     command::kAddRemovePrograms, 0, command::kUpdateCheck});
     add(bar->addMenu(tr("&Help")),
         {command::kHelpContents, command::kBlog, 0, command::kShowWelcome, 0, command::kAbout});
 }

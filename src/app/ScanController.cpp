@@ -30,6 +30,13 @@ ScanController::ScanController(scan::CFolderEnumThread& engine,
         emit scanComplete(stopped);
     };
     m_listener = std::make_shared<GuiScanListener>(this, std::move(handlers));
+    m_submitted = m_listener;
+}
+
+void ScanController::decorateListener(
+    const std::function<std::shared_ptr<scan::ScanListener>(std::shared_ptr<scan::ScanListener>)>&
+        wrap) {
+    m_submitted = wrap(m_listener);
 }
 
 ScanController::~ScanController() {
@@ -37,7 +44,7 @@ ScanController::~ScanController() {
 }
 
 void ScanController::startFolderScan(const std::string& path, bool bypassCache) {
-    m_engine.startFolderScan(path, bypassCache, m_listener, m_document);
+    m_engine.startFolderScan(path, bypassCache, m_submitted, m_document);
 }
 
 void ScanController::stopScan() {

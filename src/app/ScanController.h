@@ -1,6 +1,7 @@
 // ScanController: the UI thread's handle on the scan engine.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 namespace tarvolin::scan {
 class CFolderEnumThread;
 class CTarvolinDoc;
+class ScanListener;
 }  // namespace tarvolin::scan
 
 namespace tarvolin::app {
@@ -37,6 +39,10 @@ public:
     // Abandons a running walk. An empty path starts and ends a scan without walking.
     void startFolderScan(const std::string& path, bool bypassCache);
     void stopScan();
+    // Scans from now on are submitted with wrap(listener) in place of the controller's own
+    // listener, which the wrapper must pass every call on to.
+    void decorateListener(const std::function<std::shared_ptr<scan::ScanListener>(
+                              std::shared_ptr<scan::ScanListener>)>& wrap);
     // No signal is emitted afterwards; then the engine is stopped, waiting a bounded time.
     void shutdown();
 
@@ -59,6 +65,7 @@ private:
     scan::CFolderEnumThread& m_engine;
     std::shared_ptr<scan::CTarvolinDoc> m_document;
     std::shared_ptr<GuiScanListener> m_listener;
+    std::shared_ptr<scan::ScanListener> m_submitted;  // m_listener, or what wraps it
 };
 
 }  // namespace tarvolin::app
