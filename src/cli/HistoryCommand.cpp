@@ -109,8 +109,11 @@ bool takeCommonOption(const std::vector<std::string_view>& arguments, std::size_
 template <class Number>
 bool parseNumber(std::string_view text, Number& value) {
     const auto end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && last == end;
+    Number parsed{};
+    const auto [last, error] = std::from_chars(text.data(), end, parsed);
+    if (error != std::errc() || last != end) return false;
+    value = parsed;
+    return true;
 }
 
 // The first second of the local day after YYYY-MM-DD, or none when the text is no such date.
