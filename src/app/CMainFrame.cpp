@@ -399,7 +399,8 @@ void CMainFrame::compareWithEarlierScan() {
     connect(&dialog, &history::CCompareScanDlg::folderActivated, this,
             [&chosen](const std::string& path) { chosen = path; });
     dialog.exec();
-    if (!chosen.empty()) m_tree->findAndSelect(chosen, false);
+    // A folder the browser does not list is scanned directly all the same.
+    if (!chosen.empty() && !m_tree->findAndSelect(chosen, false)) m_tree->directScan(chosen, false);
     updateCommandStates();
 }
 
