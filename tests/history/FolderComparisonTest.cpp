@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
+#include "support/FakeDirectoryReader.h"
 #include "support/RecordingListener.h"
 #include "support/TempTree.h"
 
@@ -187,6 +189,34 @@ TEST_F(FolderComparisonTest, ResultHoldsWalkedAndCachedFoldersButNoStaleOnes) {
     const auto again = scans.scan(root, true);
     ASSERT_TRUE(again.snapshot);
     EXPECT_EQ(pathsOf(*again.snapshot), foldersOnDisk(root));  // gone/x is still cached
+}
+
+// A stopped scan holds partial totals: nothing of it reaches the history.
+TEST(FolderScanResultTest, StoppedScanHandsNothingOver) {
+    auto fake = std::make_shared<test::FakeTree>();
+    fake->file("/T/a/x", 5).file("/T/b/y", 7);
+    scan::CFolderEnumThread thread{std::make_unique<test::FakeDirectoryReader>(fake)};
+    thread.start();
+    auto recorder = std::make_shared<test::RecordingListener>();
+    std::atomic<int> results{0};
+    auto listener = std::make_shared<HistoryListener>(
+        recorder, [&results](std::shared_ptr<const FolderSnapshot>, bool) { ++results; });
+    fake->block("/T/b");
+    thread.startFolderScan("/T", false, listener, std::make_shared<scan::CTarvolinDoc>());
+    ASSERT_TRUE(fake->waitUntilBlocked("/T/b", 10000));
+    thread.stopScan();
+    fake->release("/T/b");
+    ASSERT_TRUE(recorder->waitForCompletions(1));
+    while (thread.hasWork())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(recorder->completions()[0].stopped);
+    EXPECT_EQ(results, 0);
+
+    thread.startFolderScan("/T", true, listener, std::make_shared<scan::CTarvolinDoc>());
+    ASSERT_TRUE(recorder->waitForCompletions(2));
+    while (thread.hasWork())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(results, 1);
 }
 
 TEST(ChangeTextTest, NotesAndSignedTexts) {
