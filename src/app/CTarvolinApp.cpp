@@ -4,7 +4,6 @@
 
 #include "app/CMainFrame.h"
 #include "app/ProductIcon.h"
-#include "app/ScanController.h"
 #include "common/Version.h"
 #include "drives/FixedVolumes.h"
 #include "history/HistoryDatabase.h"
@@ -12,6 +11,7 @@
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
+#include "scan/ScanController.h"
 
 namespace tarvolin::app {
 
@@ -38,7 +38,7 @@ CTarvolinApp::~CTarvolinApp() {
 int CTarvolinApp::run() {
     m_document = std::make_shared<scan::CTarvolinDoc>();
     m_volumes = std::make_unique<drives::SystemVolumeSource>();
-    m_scans = std::make_unique<ScanController>(*m_engine, m_document);
+    m_scans = std::make_unique<scan::ScanController>(*m_engine, m_document);
     m_history = std::make_unique<history::ScanHistory>(history::HistoryDatabase::defaultPath());
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
     m_frame->setScanHistory(m_history.get());

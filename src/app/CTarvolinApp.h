@@ -7,6 +7,10 @@
 #include <QApplication>
 
 namespace tarvolin::scan {
+class ScanController;
+}  // namespace tarvolin::scan
+
+namespace tarvolin::scan {
 class CFolderEnumThread;
 class CTarvolinDoc;
 }  // namespace tarvolin::scan
@@ -22,7 +26,6 @@ class ScanHistory;
 namespace tarvolin::app {
 
 class CMainFrame;
-class ScanController;
 
 // One per process, on the UI thread. Owns, in order of creation: the scan thread (started
 // before any window exists), the document, the volume source, the scan controller and the main
@@ -39,7 +42,7 @@ public:
     int run();
 
     CMainFrame* mainFrame() const { return m_frame.get(); }
-    ScanController* scans() const { return m_scans.get(); }
+    scan::ScanController* scans() const { return m_scans.get(); }
 
 private:
     void shutDown();
@@ -47,7 +50,7 @@ private:
     std::unique_ptr<scan::CFolderEnumThread> m_engine;
     std::shared_ptr<scan::CTarvolinDoc> m_document;
     std::unique_ptr<drives::SystemVolumeSource> m_volumes;
-    std::unique_ptr<ScanController> m_scans;
+    std::unique_ptr<scan::ScanController> m_scans;
     std::unique_ptr<history::ScanHistory> m_history;
     std::unique_ptr<CMainFrame> m_frame;
 };

@@ -11,9 +11,9 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
-#include "cli/JsonWriter.h"
 #include "common/PathText.h"
 #include "common/SizeText.h"
+#include "exports/JsonWriter.h"
 #include "history/FolderComparison.h"
 #include "history/HistoryDatabase.h"
 #include "history/HistoryListener.h"
@@ -23,6 +23,8 @@
 
 namespace tarvolin::cli {
 namespace {
+
+using exports::JsonWriter;
 
 using history::FolderChange;
 using history::FolderRecord;

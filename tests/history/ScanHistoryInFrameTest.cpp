@@ -12,8 +12,6 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "drives/FixedVolumes.h"
 #include "history/CCompareScanDlg.h"
 #include "history/FolderChangeModel.h"
@@ -21,11 +19,13 @@
 #include "history/ScanHistory.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "ui/Options.h"
 #include "views/CFolderTreeCtrl.h"
 
 namespace tarvolin::history {
@@ -73,7 +73,7 @@ protected:
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    app::ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     OneVolume volumes;
     test::TempTree data;
     ScanHistory history{data.path("h.sqlite")};
@@ -135,7 +135,7 @@ TEST_F(ScanHistoryInFrameTest, CachedDrillDownsAndSwitchedOffHistorySaveNothing)
     EXPECT_EQ(snapshotsOf("/A/sub"), 0);
     EXPECT_TRUE(compareAction()->isEnabled());  // the snapshot of /A covers /A/sub
 
-    app::writeOption(app::option::kKeepScanHistory, 0);
+    ui::writeOption(ui::option::kKeepScanHistory, 0);
     tree->file("/A/a.txt", 2);
     scan("/A", true);
     EXPECT_EQ(snapshotsOf("/A"), 1);
