@@ -134,8 +134,7 @@ bool HistoryDatabase::fail(int code, std::string_view what) {
     const std::string reason =
         systemCode != 0 ? systemErrorText(systemCode) : std::string(sqlite3_errstr(code));
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
-        m_error = {HistoryError::Kind::Busy,
-                   "the history file is in use by another program"};
+        m_error = {HistoryError::Kind::Busy, "the history file is in use by another program"};
     } else if (isCorrupt(code)) {
         m_error = {HistoryError::Kind::Unreadable,
                    "the history file " + m_path + " is damaged or not a scan history"};
