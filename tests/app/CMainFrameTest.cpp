@@ -5,7 +5,9 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -226,6 +228,7 @@ TEST_F(CMainFrameTest, LoweringTheHistoryCountEmptiesOnlyThePathHistory) {
 TEST_F(CMainFrameTest, HandEditedSettingsGiveAWorkingWindowWithDefaultsForWhatIsBroken) {
     const QString fileName = openSettingsKey()->fileName();
     {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(fileName).path()));
         QFile file(fileName);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(QByteArray(R"([General]

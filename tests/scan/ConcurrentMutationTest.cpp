@@ -147,7 +147,7 @@ struct Record {
     std::map<std::string, SeenListing> listings;
     std::vector<std::string> readTwice;
     std::atomic<int> reads{0};
-    Mutator* mutator = nullptr;
+    std::atomic<Mutator*> mutator{nullptr};  // read by the walk's threads
 
     void keep(const std::string& path, const Listing& listing) {
         SeenListing seen{listing.openError, listing.readError, listing.lastNameRead, {}};
@@ -158,7 +158,8 @@ struct Record {
             std::lock_guard lock(mutex);
             if (!listings.emplace(path, std::move(seen)).second) readTwice.push_back(path);
         }
-        if (mutator != nullptr && ++reads % 4 == 0) mutator->mutate(2, path);
+        Mutator* const changer = mutator.load();
+        if (changer != nullptr && ++reads % 4 == 0) changer->mutate(2, path);
     }
 };
 
