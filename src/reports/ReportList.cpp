@@ -13,7 +13,7 @@
 
 namespace tarvolin::reports {
 ReportListBase::ReportListBase(bool firstAscending, bool actsOnFiles, QWidget* parent)
-    : app::CSmartListCtrl(parent), m_sort(firstAscending), m_actsOnFiles(actsOnFiles) {
+    : ui::CSmartListCtrl(parent), m_sort(firstAscending), m_actsOnFiles(actsOnFiles) {
     setEmptyText(kEmptyText);
     setIconSize(QSize(16, 16));
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <QtTest/QTest>
 
-#include "app/CHistoryCombo.h"
 #include "support/QtPrinters.h"
+#include "ui/CHistoryCombo.h"
 
 namespace tarvolin::app {
 namespace {
@@ -27,7 +27,7 @@ TEST(PathBar, EachActionNavigatesOnceAndLeavingTheFieldNotAtAll) {
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    CHistoryCombo* combo = bar->combo();
+    ui::CHistoryCombo* combo = bar->combo();
     combo->addItem(QStringLiteral("/vanished"));
     combo->addItem(QStringLiteral("/other"));
     QLineEdit* edit = combo->lineEdit();
