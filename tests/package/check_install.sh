@@ -2,9 +2,9 @@
 # Installs the build into a scratch DESTDIR and checks what a package would ship: every file is
 # there, the desktop entry, the AppStream data and the manual pages pass their validators, the
 # icons have their sizes, and the installed tarvolin-cli scans a folder from its new place.
-#   check_install.sh BUILD_DIR SOURCE_DIR VERSION
+#   check_install.sh BUILD_DIR SOURCE_DIR VERSION [SANITIZER]
 set -uo pipefail
-build=$1 source=$2 version=$3
+build=$1 source=$2 version=$3 sanitizer=${4:-}
 id=example.tarvolin.Tarvolin
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -32,6 +32,17 @@ done
 for program in tarvolin tarvolin-cli; do
     [ -x "$usr/bin/$program" ] || fail "not executable: bin/$program"
 done
+
+# The programs find their files relative to themselves, never where they were built. Sanitizer
+# builds carry source names for their reports, so only plain builds are checked.
+if [ -z "$sanitizer" ]; then
+    for program in tarvolin tarvolin-cli; do
+        [ -f "$usr/bin/$program" ] || continue
+        for path in "$(cd "$source" && pwd)" "$(cd "$build" && pwd)"; do
+            strings -d "$usr/bin/$program" | grep -qF "$path" && fail "bin/$program holds the path $path"
+        done
+    done
+fi
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 for size in "${sizes[@]}"; do
