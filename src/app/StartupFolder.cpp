@@ -2,9 +2,9 @@
 
 #include <QTimer>
 
-#include "app/CHistoryCombo.h"
 #include "app/CMainFrame.h"
 #include "app/PathBar.h"
+#include "ui/CHistoryCombo.h"
 
 namespace tarvolin::app {
 

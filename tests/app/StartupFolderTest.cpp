@@ -6,10 +6,10 @@
 
 #include "app/CMainFrame.h"
 #include "app/PathBar.h"
-#include "app/ScanController.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
@@ -41,7 +41,7 @@ protected:
         engine.start();
         frame = std::make_unique<CMainFrame>(controller, volumes);
         frame->showFirstTime();
-        QObject::connect(&controller, &ScanController::scanComplete, &controller,
+        QObject::connect(&controller, &scan::ScanController::scanComplete, &controller,
                          [this] { ++completions; });
     }
     void TearDown() override {
@@ -50,7 +50,7 @@ protected:
     }
 
     scan::CFolderEnumThread engine;
-    ScanController controller{engine, std::make_shared<scan::CTarvolinDoc>()};
+    scan::ScanController controller{engine, std::make_shared<scan::CTarvolinDoc>()};
     drives::SystemVolumeSource volumes;
     std::unique_ptr<CMainFrame> frame;
     int completions = 0;
