@@ -14,22 +14,13 @@
 #include <QIcon>
 
 #include "scan/ScanNode.h"
+#include "views/DetailsRows.h"
 
 namespace tarvolin::app {
 class ScanController;
 }
 
 namespace tarvolin::views {
-
-enum DetailsColumn : int {
-    kColumnName = 0,
-    kColumnSize,
-    kColumnLastChange,
-    kColumnFiles,
-    kColumnFolders,
-    kColumnShare,  // "% of Parent"
-    kColumnCount
-};
 
 // Lives on the UI thread, owned by its CTarvolinView. It copies nothing out of the document: the
 // row count is its only state, changed by refresh() and clear(), and every cell re-reads the
