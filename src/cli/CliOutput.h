@@ -41,8 +41,7 @@ struct DelimitedOptions {
 // Takes --quote or --no-headers; false for any other argument.
 bool takeDelimitedOption(std::string_view argument, DelimitedOptions& options);
 // --quote and --no-headers only mean something for csv and tsv; writes why otherwise.
-bool checkDelimitedOptions(OutputFormat format, const DelimitedOptions& options,
-                           std::FILE* errors);
+bool checkDelimitedOptions(OutputFormat format, const DelimitedOptions& options, std::FILE* errors);
 
 // A list as comma- (Csv) or tab-separated (Tsv) lines ending in "\n".
 void printDelimited(const exports::ListTable& table, OutputFormat format,

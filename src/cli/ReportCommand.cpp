@@ -125,11 +125,11 @@ void printTables(const ReportOptions& options, const ReportResult& result, std::
 // The one chosen report as delimited lines.
 void printDelimitedReport(const ReportOptions& options, const ReportResult& result,
                           std::FILE* out) {
-    const exports::TextTable table = options.largest  ? largestFilesTable(result.largest)
-                                     : options.oldest ? oldestFilesTable(result.oldest,
-                                                                         localTimeText)
-                                     : options.types  ? fileTypesTable(result.types)
-                                                      : tempFilesTable(result.temp);
+    const exports::TextTable table = options.largest ? largestFilesTable(result.largest)
+                                     : options.oldest
+                                         ? oldestFilesTable(result.oldest, localTimeText)
+                                     : options.types ? fileTypesTable(result.types)
+                                                     : tempFilesTable(result.temp);
     printDelimited(table, options.format, options.delimited, out);
 }
 

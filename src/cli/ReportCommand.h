@@ -18,7 +18,7 @@ struct ReportOptions {
     bool types = false;
     bool temp = false;
     OutputFormat format = OutputFormat::Table;
-    DelimitedOptions delimited;  // for csv and tsv
+    DelimitedOptions delimited;       // for csv and tsv
     std::optional<std::string> mask;  // none: the default temp file mask
 };
 

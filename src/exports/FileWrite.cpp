@@ -32,9 +32,10 @@ std::string folderOf(const std::string& path) {
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
     const std::string folder = folderOf(path);
-    std::string temporary =
-        (folder.empty() ? std::string() : folder == "/" ? folder : folder + "/") +
-        ".tarvolin-XXXXXX";
+    std::string temporary = (folder.empty()  ? std::string()
+                             : folder == "/" ? folder
+                                             : folder + "/") +
+                            ".tarvolin-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) fail("Cannot create the file", path, errno);
     const auto abandon = [&](int code) {

@@ -16,7 +16,6 @@ QString decoded(std::string_view bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-
 }  // namespace
 
 DetailsModel::DetailsModel(const app::ScanController& controller, QObject* parent)

@@ -24,8 +24,7 @@ std::int64_t detailsColumnValue(const scan::ScanNode& node, int column) {
 
 std::string shareOfParentText(std::int64_t size, std::int64_t parentSize) {
     const double share =
-        parentSize == 0 ? 0.0
-                        : static_cast<double>(size) / static_cast<double>(parentSize) * 100.0;
+        parentSize == 0 ? 0.0 : static_cast<double>(size) / static_cast<double>(parentSize) * 100.0;
     char text[48];
     std::snprintf(text, sizeof text, "%.2f %%", share);
     return text;
