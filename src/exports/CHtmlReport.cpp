@@ -31,7 +31,7 @@ void GenerateHtmlReport(QWidget* owner, const HtmlReportSources& sources) {
     writeHtmlReportTo(owner, chosen.front(), sources);
 }
 
-bool writeHtmlReportTo(QWidget* owner, const QString& pagePath, const HtmlReportSources& sources) {
+bool writeHtmlReportFiles(const QString& pagePath, const HtmlReportSources& sources) {
     using namespace app::option;
     std::optional<ItemViewTable> drives;
     if (sources.drives != nullptr && app::readOption(kReportIncludeDriveSpace) != 0)
@@ -49,15 +49,18 @@ bool writeHtmlReportTo(QWidget* owner, const QString& pagePath, const HtmlReport
 
     const std::string templatePath =
         QFile::encodeName(ui::findDataFile(QStringLiteral("template/style.css"))).toStdString();
+    return writeHtmlReport(QFile::encodeName(pagePath).toStdString(), content, templatePath,
+                           sources.drawGraph);
+}
+
+bool writeHtmlReportTo(QWidget* owner, const QString& pagePath, const HtmlReportSources& sources) {
     try {
-        if (!writeHtmlReport(QFile::encodeName(pagePath).toStdString(), content, templatePath,
-                             sources.drawGraph))
-            return false;
+        if (!writeHtmlReportFiles(pagePath, sources)) return false;
     } catch (const CAppException& error) {
         ui::showAppException(owner, error);
         return false;
     }
-    if (app::readOption(kReportLaunchBrowser) != 0 &&
+    if (app::readOption(app::option::kReportLaunchBrowser) != 0 &&
         !QDesktopServices::openUrl(QUrl::fromLocalFile(pagePath))) {
         QMessageBox::critical(owner, QString::fromUtf8(kProductName),
                               QString::fromUtf8(kBrowserLaunchFailedText));

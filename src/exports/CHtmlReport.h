@@ -27,7 +27,13 @@ struct HtmlReportSources {
 // browser as the options say; every error is shown here. UI thread.
 void GenerateHtmlReport(QWidget* owner, const HtmlReportSources& sources);
 
-// What GenerateHtmlReport does once a name was chosen. True when the page was written.
+// What GenerateHtmlReport does once a name was chosen: the report, its errors shown in boxes,
+// then the browser. True when the page was written.
 bool writeHtmlReportTo(QWidget* owner, const QString& pagePath, const HtmlReportSources& sources);
+
+// The report itself, as the options "ReportIncludeDriveSpace" and "ReportIncludeGraphImage" say;
+// nothing is shown. False when the graph could not be drawn (no page then); throws
+// CAppException when a file cannot be written.
+bool writeHtmlReportFiles(const QString& pagePath, const HtmlReportSources& sources);
 
 }  // namespace tarvolin::exports
