@@ -197,6 +197,8 @@ bool printListOn(QPrinter& printer, const ListTable& table, const std::vector<in
 
 void PrintList(QWidget* owner, const ItemViewTable& table, const QString& jobTitle) {
     QPrinter printer(QPrinter::ScreenResolution);
+    // Half-inch margins until the user chooses others in the dialog.
+    printer.setPageMargins(QMarginsF(12.7, 12.7, 12.7, 12.7), QPageLayout::Millimeter);
     QPrintDialog dialog(&printer, owner);
     if (dialog.exec() != QDialog::Accepted) return;
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
