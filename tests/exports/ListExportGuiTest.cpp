@@ -193,6 +193,75 @@ TEST_F(ListExportGuiTest, AWideListPrintsInPassesThatRepeatTheFirstColumn) {
     EXPECT_EQ(second.find("4.00 GB"), std::string::npos);
 }
 
+// Page 1 of a PDF as grey pixels at 72 dpi (one pixel per point), through poppler's pdftoppm.
+struct GreyPage {
+    int width = 0;
+    int height = 0;
+    std::string pixels;
+    bool dark(int x, int y) const {
+        return static_cast<unsigned char>(pixels[static_cast<std::size_t>(y * width + x)]) < 128;
+    }
+};
+GreyPage renderFirstPage(const std::string& pdf) {
+    const std::string prefix = pdf + "-page";
+    test::runProcess({"/usr/bin/pdftoppm", "-gray", "-r", "72", "-f", "1", "-l", "1", pdf, prefix});
+    std::ifstream in(prefix + "-1.pgm", std::ios::binary);
+    GreyPage page;
+    std::string magic;
+    int maximum = 0;
+    in >> magic >> page.width >> page.height >> maximum;
+    in.get();
+    page.pixels.resize(static_cast<std::size_t>(page.width * page.height));
+    in.read(page.pixels.data(), static_cast<std::streamsize>(page.pixels.size()));
+    if (magic != "P5" || !in) return {};
+    return page;
+}
+
+TEST_F(ListExportGuiTest, ALongCellIsClippedAtItsColumnNotWrappedOrSpilled) {
+    if (!exists("/usr/bin/pdftoppm")) GTEST_SKIP() << "needs poppler-utils";
+    TextTable table({"A", "B"});
+    table.addRow(
+        {"WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW", ""});
+    table.addRow({"second", ""});
+    const std::string pdf = tree.path("clip.pdf");
+    QPrinter printer(QPrinter::ScreenResolution);
+    setUpPdf(printer, pdf);
+    ASSERT_TRUE(printListOn(printer, table, {100, 100}, 96 / 25.4));
+    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
+    const GreyPage page = renderFirstPage(pdf);
+    ASSERT_GT(page.width, 0) << "pdftoppm gave no page";
+
+    // The rule below the titles is the first line that is dark across most of the page.
+    const int left = static_cast<int>(area.left()) + 1;
+    const int right = static_cast<int>(area.right()) - 1;
+    const int middle = static_cast<int>(area.left() + area.width() / 2);
+    int rule = -1;
+    for (int y = 0; y < page.height && rule < 0; ++y) {
+        int dark = 0;
+        for (int x = left; x < right; ++x)
+            dark += page.dark(x, y) ? 1 : 0;
+        if (dark > (right - left) * 8 / 10) rule = y;
+    }
+    ASSERT_GT(rule, 0);
+    // The rows below: the long name fills its own column and nothing of it reaches column B;
+    // the second row sits one line below the first, so the name was not wrapped.
+    const auto darkIn = [&](int x0, int x1, int y0, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                count += page.dark(x, y) ? 1 : 0;
+        return count;
+    };
+    const int line = 11;  // 9-point text
+    EXPECT_GT(darkIn(left, middle - 6, rule + 2, rule + 14 + line), 0);
+    EXPECT_GT(darkIn(middle - 40, middle - 6, rule + 2, rule + 14 + line), 0)
+        << "filled up to the gap";
+    EXPECT_EQ(darkIn(middle, right, rule + 2, rule + 14 + 3 * line), 0)
+        << "nothing beyond the cell";
+    EXPECT_GT(darkIn(left, left + 40, rule + 14 + line, rule + 14 + 2 * line), 0)
+        << "the second row right below the first";
+}
+
 TEST_F(ListExportGuiTest, TheReportFollowsTheStoredOptions) {
     QStandardItemModel driveModel;
     driveModel.setHorizontalHeaderLabels({QStringLiteral("Drive"), QStringLiteral("Total")});
