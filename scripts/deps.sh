@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-image-formats-plugins
           fonts-liberation2 fonts-dejavu-core adwaita-icon-theme xvfb xauth time ccache
-          poppler-utils)
+          python3 clang-format poppler-utils)
 
 missing=()
 for p in "${packages[@]}" "$@"; do

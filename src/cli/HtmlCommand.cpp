@@ -14,8 +14,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "cli/CliOutput.h"
 #include "common/AppException.h"
 #include "common/ErrorText.h"
@@ -26,6 +24,8 @@
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 #include "views/CTarvolinView.h"
 
 namespace tarvolin::cli {
@@ -116,14 +116,14 @@ int runHtmlCommand(const std::vector<std::string_view>& arguments, std::FILE* /*
     char name[] = "tarvolin-cli";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
-    app::writeOption(app::option::kReportIncludeDriveSpace, options->drives ? 1 : 0);
-    app::writeOption(app::option::kReportIncludeGraphImage, options->graph ? 1 : 0);
-    app::writeOption(app::option::kReportLaunchBrowser, 0);
+    ui::writeOption(ui::option::kReportIncludeDriveSpace, options->drives ? 1 : 0);
+    ui::writeOption(ui::option::kReportIncludeGraphImage, options->graph ? 1 : 0);
+    ui::writeOption(ui::option::kReportLaunchBrowser, 0);
 
     scan::raiseOpenFileLimit();
     scan::CFolderEnumThread engine;
     engine.start();
-    app::ScanController scans(engine, std::make_shared<scan::CTarvolinDoc>());
+    scan::ScanController scans(engine, std::make_shared<scan::CTarvolinDoc>());
     views::CTarvolinView details(scans);
     graphs::CScrollGraphBarView graph(scans);
     graph.resize(kHtmlGraphWidth, 600);
@@ -132,7 +132,7 @@ int runHtmlCommand(const std::vector<std::string_view>& arguments, std::FILE* /*
 
     bool stopped = false;
     QEventLoop loop;
-    QObject::connect(&scans, &app::ScanController::scanComplete, &loop, [&](bool wasStopped) {
+    QObject::connect(&scans, &scan::ScanController::scanComplete, &loop, [&](bool wasStopped) {
         stopped = wasStopped;
         loop.quit();
     });

@@ -1,22 +1,27 @@
 #include "cli/ScanCommand.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <memory>
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
-#include "cli/JsonWriter.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
+#include "exports/JsonWriter.h"
 #include "exports/ListTable.h"
+#include "exports/TextTable.h"
 #include "scan/CFolderEnumThread.h"
+#include "scan/DetailsRows.h"
 #include "scan/PosixDirectoryReader.h"
-#include "views/DetailsRows.h"
 
 namespace tarvolin::cli {
 namespace {
 
+using exports::Align;
+using exports::JsonWriter;
+using exports::writeTextTable;
 using scan::ScanNode;
 using scan::SortKey;
 
@@ -38,24 +43,18 @@ struct ScanResult {
     std::vector<scan::ScanError> errors;
 };
 
-// Columns are padded by characters, not bytes, so that UTF-8 names line up.
-std::size_t displayWidth(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 void printTable(const ScanResult& result, std::FILE* out) {
     struct Row {
         std::string cells[6];
+        bool blank = false;
     };
     std::vector<Row> rows;
     Row titles;
-    std::copy(views::kDetailsColumnTitles.begin(), views::kDetailsColumnTitles.end(), titles.cells);
+    std::copy(scan::kDetailsColumnTitles.begin(), scan::kDetailsColumnTitles.end(), titles.cells);
     rows.push_back(std::move(titles));
     for (const auto* list : {&result.folders, &result.files}) {
         for (const ScanNode& node : *list) {
-            auto texts = views::detailsRowTexts(node, result.totals.size, localTimeText);
+            auto texts = scan::detailsRowTexts(node, result.totals.size, localTimeText);
             rows.push_back({});
             std::move(texts.begin(), texts.end(), rows.back().cells);
         }
@@ -64,36 +63,23 @@ void printTable(const ScanResult& result, std::FILE* out) {
         {{"Total", formatSize(result.totals.size), "", formatCount(result.totals.fileCount),
           formatCount(result.totals.folderCount), ""}});
 
-    std::size_t widths[6] = {};
-    for (const Row& row : rows) {
-        for (int column = 0; column < 6; ++column) {
-            widths[column] = std::max(widths[column], displayWidth(row.cells[column]));
-        }
-    }
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r + 1 == rows.size()) std::fputc('\n', out);
-        std::string line;
-        for (int column = 0; column < 6; ++column) {
-            const std::string& cell = rows[r].cells[column];
-            const std::string padding(widths[column] - displayWidth(cell), ' ');
-            // Text columns align left, numbers right.
-            const bool leftAligned = views::detailsColumnLeftAligned(column);
-            line += leftAligned ? cell + padding : padding + cell;
-            if (column < 5) line += "  ";
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        std::fprintf(out, "%s\n", line.c_str());
-    }
+    // A blank line sets the total apart from the children.
+    rows.insert(rows.end() - 1, Row{{}, true});
+    writeTextTable(
+        out, {Align::Left, Align::Right, Align::Left, Align::Right, Align::Right, Align::Right},
+        rows.size(), [&rows](std::size_t r, std::vector<std::string_view>& cells) {
+            if (rows[r].blank) return;
+            cells.assign(std::begin(rows[r].cells), std::end(rows[r].cells));
+        });
 }
 
 // The rows as the details view lists them, without the total line.
 void printDelimitedRows(const ScanResult& result, const ScanOptions& options, std::FILE* out) {
-    exports::TextTable table(std::vector<std::string>(views::kDetailsColumnTitles.begin(),
-                                                      views::kDetailsColumnTitles.end()));
+    exports::CellTable table(std::vector<std::string>(scan::kDetailsColumnTitles.begin(),
+                                                      scan::kDetailsColumnTitles.end()));
     for (const auto* list : {&result.folders, &result.files}) {
         for (const ScanNode& node : *list)
-            table.addRow(views::detailsRowTexts(node, result.totals.size, localTimeText));
+            table.addRow(scan::detailsRowTexts(node, result.totals.size, localTimeText));
     }
     printDelimited(table, options.format, options.delimited, out);
 }
@@ -196,7 +182,9 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     auto listener =
         std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     installInterruptHandler();
-    thread.startFolderScan(*path, false, listener, document);
+    [[maybe_unused]] const std::uint32_t refused =
+        thread.startFolderScan(*path, false, listener, document);
+    assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
 
     ScanResult result;

@@ -7,13 +7,13 @@
 #include <QMessageBox>
 #include <QUrl>
 
-#include "app/Options.h"
 #include "common/AppException.h"
 #include "common/Version.h"
 #include "exports/HtmlReport.h"
 #include "exports/ItemViewTable.h"
 #include "ui/AppExceptionBox.h"
 #include "ui/DataFiles.h"
+#include "ui/Options.h"
 #include "views/DateText.h"
 
 namespace tarvolin::exports {
@@ -32,9 +32,9 @@ void GenerateHtmlReport(QWidget* owner, const HtmlReportSources& sources) {
 }
 
 bool writeHtmlReportFiles(const QString& pagePath, const HtmlReportSources& sources) {
-    using namespace app::option;
+    using namespace ui::option;
     std::optional<ItemViewTable> drives;
-    if (sources.drives != nullptr && app::readOption(kReportIncludeDriveSpace) != 0)
+    if (sources.drives != nullptr && ui::readOption(kReportIncludeDriveSpace) != 0)
         drives.emplace(*sources.drives);
     std::optional<ItemViewTable> details;
     if (sources.details != nullptr) details.emplace(*sources.details);
@@ -45,7 +45,7 @@ bool writeHtmlReportFiles(const QString& pagePath, const HtmlReportSources& sour
     content.path = QFile::decodeName(QByteArray::fromStdString(sources.path)).toStdString();
     content.drives = drives ? &*drives : nullptr;
     content.details = details ? &*details : nullptr;
-    content.includeGraph = app::readOption(kReportIncludeGraphImage) != 0 && sources.drawGraph;
+    content.includeGraph = ui::readOption(kReportIncludeGraphImage) != 0 && sources.drawGraph;
 
     const std::string templatePath =
         QFile::encodeName(ui::findDataFile(QStringLiteral("template/style.css"))).toStdString();
@@ -60,7 +60,7 @@ bool writeHtmlReportTo(QWidget* owner, const QString& pagePath, const HtmlReport
         ui::showAppException(owner, error);
         return false;
     }
-    if (app::readOption(app::option::kReportLaunchBrowser) != 0 &&
+    if (ui::readOption(ui::option::kReportLaunchBrowser) != 0 &&
         !QDesktopServices::openUrl(QUrl::fromLocalFile(pagePath))) {
         QMessageBox::critical(owner, QString::fromUtf8(kProductName),
                               QString::fromUtf8(kBrowserLaunchFailedText));

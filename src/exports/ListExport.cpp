@@ -7,12 +7,12 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include "app/Options.h"
 #include "common/AppException.h"
 #include "common/Version.h"
 #include "exports/FileWrite.h"
 #include "exports/ListExportText.h"
 #include "ui/AppExceptionBox.h"
+#include "ui/Options.h"
 
 namespace tarvolin::exports {
 namespace {
@@ -21,8 +21,8 @@ std::string exportText(const ListTable& table, std::string_view separator) {
     ExportTextOptions options;
     options.separator = separator;
     options.lineEnd = "\r\n";
-    options.includeHeaders = app::readOption(app::option::kTextIncludeColHdrs) != 0;
-    options.quoteFields = app::readOption(app::option::kTextQuoteFields) != 0;
+    options.includeHeaders = ui::readOption(ui::option::kTextIncludeColHdrs) != 0;
+    options.quoteFields = ui::readOption(ui::option::kTextQuoteFields) != 0;
     return ListExportText(table, options);
 }
 

@@ -20,10 +20,10 @@ public:
 };
 
 // A table that holds its texts: the terminal's lists and the tests.
-class TextTable final : public ListTable {
+class CellTable final : public ListTable {
 public:
-    TextTable() = default;
-    explicit TextTable(std::vector<std::string> titles) : m_titles(std::move(titles)) {}
+    CellTable() = default;
+    explicit CellTable(std::vector<std::string> titles) : m_titles(std::move(titles)) {}
 
     // A row shorter than the titles reads empty in the missing columns.
     void addRow(std::vector<std::string> cells) { m_rows.push_back(std::move(cells)); }

@@ -14,8 +14,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/CHistoryCombo.h"
-#include "app/Options.h"
 #include "common/PathText.h"
 #include "common/Version.h"
 #include "exports/CGenReportDlg.h"
@@ -23,6 +21,8 @@
 #include "reports/CReportPropSheetEmb.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
+#include "ui/CHistoryCombo.h"
+#include "ui/Options.h"
 
 namespace tarvolin::reports {
 namespace {
@@ -35,7 +35,7 @@ QSize designedSize(const QFontMetrics& metrics) {
 }
 
 QString historyName() {
-    return QString::fromLatin1(app::option::kReportPathHistory);
+    return QString::fromLatin1(ui::option::kReportPathHistory);
 }
 
 // A relative path is taken from the program's working folder, so that the reports' full paths
@@ -54,7 +54,7 @@ CReportGenDlg::CReportGenDlg(scan::CFolderEnumThread& engine,
     : QDialog(parent),
       m_engine(engine),
       m_collections(std::move(collections)),
-      m_path(new app::CHistoryCombo(this)),
+      m_path(new ui::CHistoryCombo(this)),
       m_browse(new QPushButton(QStringLiteral("&Browse..."), this)),
       m_start(new QPushButton(QStringLiteral("&Start Scan"), this)),
       m_sheet(new CReportPropSheetEmb(*m_collections, this)),
@@ -149,7 +149,7 @@ bool CReportGenDlg::startScan() {
     // over every change itself.
     if (!m_collections->tempFileMaskParsed()) {
         m_collections->setTempFileMask(
-            QFile::encodeName(app::readOption(app::option::kTempFileMask)).toStdString());
+            QFile::encodeName(ui::readOption(ui::option::kTempFileMask)).toStdString());
     }
     scan::ScanRequest request;
     request.path = path;

@@ -11,10 +11,10 @@
 namespace tarvolin::reports {
 
 // Columns and texts as the report pages show them; the oldest files' dates through `dateText`.
-exports::TextTable largestFilesTable(const std::vector<LargestFileRow>& rows);
-exports::TextTable oldestFilesTable(const std::vector<OldestFileRow>& rows,
+exports::CellTable largestFilesTable(const std::vector<LargestFileRow>& rows);
+exports::CellTable oldestFilesTable(const std::vector<OldestFileRow>& rows,
                                     std::string (*dateText)(std::int64_t));
-exports::TextTable fileTypesTable(const std::vector<FileTypeRow>& rows);
-exports::TextTable tempFilesTable(const std::vector<TempFileRow>& rows);
+exports::CellTable fileTypesTable(const std::vector<FileTypeRow>& rows);
+exports::CellTable tempFilesTable(const std::vector<TempFileRow>& rows);
 
 }  // namespace tarvolin::reports

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 #include "views/DateText.h"
 
 namespace tarvolin::views {
@@ -18,7 +18,7 @@ QString decoded(std::string_view bytes) {
 
 }  // namespace
 
-DetailsModel::DetailsModel(const app::ScanController& controller, QObject* parent)
+DetailsModel::DetailsModel(const scan::ScanController& controller, QObject* parent)
     : QAbstractTableModel(parent), m_controller(controller) {
     reloadColors();
 }
@@ -57,7 +57,7 @@ QString DetailsModel::cellText(int row, int column) const {
         if (column == kColumnName) {
             name = node.displayName();
         } else {
-            number = detailsColumnValue(node, column);
+            number = scan::detailsColumnValue(node, column);
         }
     });
     if (!found || column < 0 || column >= kColumnCount) return {};
@@ -73,7 +73,7 @@ QString DetailsModel::cellText(int row, int column) const {
                 if (!totals) return QString();
                 parentSize = totals->size;
             }
-            return QString::fromStdString(detailsNumberText(column, number, parentSize));
+            return QString::fromStdString(scan::detailsNumberText(column, number, parentSize));
         }
     }
 }
@@ -118,10 +118,10 @@ QVariant DetailsModel::data(const QModelIndex& index, int role) const {
 QVariant DetailsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
     if (role == Qt::DisplayRole) {
-        return QString::fromLatin1(kDetailsColumnTitles[section]);
+        return QString::fromLatin1(scan::kDetailsColumnTitles[section]);
     }
     if (role == Qt::TextAlignmentRole) {
-        const bool left = detailsColumnLeftAligned(section);
+        const bool left = scan::detailsColumnLeftAligned(section);
         return QVariant::fromValue(
             Qt::Alignment((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
     }
@@ -151,12 +151,12 @@ void DetailsModel::clear() {
 }
 
 void DetailsModel::reloadColors() {
-    using namespace app::option;
-    m_colors[kNormal] = app::readOption(kFileColorNormal);
-    m_colors[kCompressed] = app::readOption(kFileColorCompressed);
-    m_colors[kHidden] = app::readOption(kFileColorHidden);
-    m_colors[kReadOnly] = app::readOption(kFileColorReadOnly);
-    m_colors[kSystem] = app::readOption(kFileColorSystem);
+    using namespace ui::option;
+    m_colors[kNormal] = ui::readOption(kFileColorNormal);
+    m_colors[kCompressed] = ui::readOption(kFileColorCompressed);
+    m_colors[kHidden] = ui::readOption(kFileColorHidden);
+    m_colors[kReadOnly] = ui::readOption(kFileColorReadOnly);
+    m_colors[kSystem] = ui::readOption(kFileColorSystem);
 }
 
 std::optional<scan::ScanNode> DetailsModel::node(int row) const {

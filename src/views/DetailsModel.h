@@ -13,14 +13,24 @@
 #include <QHash>
 #include <QIcon>
 
+#include "scan/DetailsRows.h"
 #include "scan/ScanNode.h"
-#include "views/DetailsRows.h"
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
 
 namespace tarvolin::views {
+
+// The details list's columns, shared with the terminal's listing.
+using scan::DetailsColumn;
+using scan::kColumnCount;
+using scan::kColumnFiles;
+using scan::kColumnFolders;
+using scan::kColumnLastChange;
+using scan::kColumnName;
+using scan::kColumnShare;
+using scan::kColumnSize;
 
 // Lives on the UI thread, owned by its CTarvolinView. It copies nothing out of the document: the
 // row count is its only state, changed by refresh() and clear(), and every cell re-reads the
@@ -36,7 +46,7 @@ class DetailsModel final : public QAbstractTableModel {
 
 public:
     // `controller` (and its document) must outlive the model.
-    explicit DetailsModel(const app::ScanController& controller, QObject* parent = nullptr);
+    explicit DetailsModel(const scan::ScanController& controller, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -77,7 +87,7 @@ private:
     QIcon icon(int row) const;
     int cacheIcon(const QIcon& icon) const;
 
-    const app::ScanController& m_controller;
+    const scan::ScanController& m_controller;
     int m_rows = 0;
     bool m_showFiles = true;
     enum ColorIndex { kNormal, kCompressed, kHidden, kReadOnly, kSystem };

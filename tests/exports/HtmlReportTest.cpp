@@ -59,8 +59,8 @@ protected:
         };
     }
 
-    TextTable details;
-    TextTable drives;
+    CellTable details;
+    CellTable drives;
     HtmlReportContent content;
     test::TempTree tree;
     int graphCalls = 0;
@@ -103,7 +103,7 @@ TEST_F(HtmlReportTest, PageBytesWithTheOptionsOffAndOn) {
     EXPECT_EQ(info.st_mode & 0044, 0044u) << "a report is readable like any new file";
 
     // An empty details list still has its header row; no template leaves the page unstyled.
-    TextTable none({"Folder"});
+    CellTable none({"Folder"});
     content.details = &none;
     content.drives = nullptr;
     content.includeGraph = false;

@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include "app/Options.h"
 #include "exports/CHtmlReport.h"
 #include "exports/ItemViewTable.h"
 #include "exports/ListExport.h"
@@ -24,6 +23,7 @@
 #include "support/RunProcess.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "ui/Options.h"
 
 namespace tarvolin::exports {
 namespace {
@@ -84,8 +84,8 @@ TEST_F(ListExportGuiTest, TheExtensionPicksTheSeparatorAndTheStoreShapesTheText)
     EXPECT_EQ(slurp(tree.path("report.TXT")),
               "Name\tSize\r\na.txt\t1 KB\r\n\"b, \"\"c\"\".txt\"\t2 KB\r\n");
 
-    app::writeOption(app::option::kTextIncludeColHdrs, 0);
-    app::writeOption(app::option::kTextQuoteFields, 1);
+    ui::writeOption(ui::option::kTextIncludeColHdrs, 0);
+    ui::writeOption(ui::option::kTextQuoteFields, 1);
     ASSERT_TRUE(exportListToPath(&view, table, qt(tree.path("quoted.csv"))));
     EXPECT_EQ(slurp(tree.path("quoted.csv")),
               "\"a.txt\",\"1 KB\"\r\n\"b, \"\"c\"\".txt\",\"2 KB\"\r\n");
@@ -104,8 +104,8 @@ TEST_F(ListExportGuiTest, TheExtensionPicksTheSeparatorAndTheStoreShapesTheText)
     CopyListToClipboard(empty);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
 
-    app::writeOption(app::option::kTextIncludeColHdrs, 1);
-    app::writeOption(app::option::kTextQuoteFields, 0);
+    ui::writeOption(ui::option::kTextIncludeColHdrs, 1);
+    ui::writeOption(ui::option::kTextQuoteFields, 0);
     addRow(QStringLiteral("x"), QString());
     CopyListToClipboard(ItemViewTable(view));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Name,Size\r\nx,\r\n"));
@@ -147,7 +147,7 @@ void setUpPdf(QPrinter& printer, const std::string& path) {
 TEST_F(ListExportGuiTest, FiveHundredRowsFillWholePagesWithHeaderTitlesAndFooter) {
     if (!exists("/usr/bin/pdftotext") || !exists("/usr/bin/pdfinfo"))
         GTEST_SKIP() << "needs poppler-utils";
-    TextTable table({"File Name", "Size"});
+    CellTable table({"File Name", "Size"});
     for (int row = 0; row < 500; ++row)
         table.addRow({"row " + std::to_string(row) + ".dat", std::to_string(row) + " KB"});
     const std::string pdf = tree.path("list.pdf");
@@ -175,7 +175,7 @@ TEST_F(ListExportGuiTest, FiveHundredRowsFillWholePagesWithHeaderTitlesAndFooter
 
 TEST_F(ListExportGuiTest, AWideListPrintsInPassesThatRepeatTheFirstColumn) {
     if (!exists("/usr/bin/pdftotext")) GTEST_SKIP() << "needs poppler-utils";
-    TextTable table({"File Name", "#", "Size", "Full Path"});
+    CellTable table({"File Name", "#", "Size", "Full Path"});
     table.addRow({"a.iso", "0", "4.00 GB", "/data/a.iso"});
     const std::string pdf = tree.path("wide.pdf");
     QPrinter printer(QPrinter::ScreenResolution);
@@ -219,7 +219,7 @@ GreyPage renderFirstPage(const std::string& pdf) {
 
 TEST_F(ListExportGuiTest, ALongCellIsClippedAtItsColumnNotWrappedOrSpilled) {
     if (!exists("/usr/bin/pdftoppm")) GTEST_SKIP() << "needs poppler-utils";
-    TextTable table({"A", "B"});
+    CellTable table({"A", "B"});
     table.addRow(
         {"WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW WWWW", ""});
     table.addRow({"second", ""});
@@ -278,8 +278,8 @@ TEST_F(ListExportGuiTest, TheReportFollowsTheStoredOptions) {
         std::ofstream(path) << "jpeg";
         return true;
     };
-    app::writeOption(app::option::kReportIncludeDriveSpace, 0);
-    app::writeOption(app::option::kReportIncludeGraphImage, 0);
+    ui::writeOption(ui::option::kReportIncludeDriveSpace, 0);
+    ui::writeOption(ui::option::kReportIncludeGraphImage, 0);
     ASSERT_TRUE(writeHtmlReportFiles(qt(tree.path("off.html")), sources));
     const std::string off = slurp(tree.path("off.html"));
     EXPECT_EQ(off.find("<th>Drive</th>"), std::string::npos);
@@ -287,8 +287,8 @@ TEST_F(ListExportGuiTest, TheReportFollowsTheStoredOptions) {
     EXPECT_NE(off.find("<td>b, &quot;c&quot;.txt</td>"), std::string::npos);
     EXPECT_EQ(graphs, 0);
 
-    app::writeOption(app::option::kReportIncludeDriveSpace, 1);
-    app::writeOption(app::option::kReportIncludeGraphImage, 1);
+    ui::writeOption(ui::option::kReportIncludeDriveSpace, 1);
+    ui::writeOption(ui::option::kReportIncludeGraphImage, 1);
     ASSERT_TRUE(writeHtmlReportFiles(qt(tree.path("on.html")), sources));
     const std::string on = slurp(tree.path("on.html"));
     EXPECT_NE(on.find("<th>Drive</th>\r\n<th>Total</th>"), std::string::npos);

@@ -5,23 +5,23 @@
 #include "exports/ListExportText.h"
 #include "exports/ListHtmlTable.h"
 #include "exports/PrintLayout.h"
+#include "scan/DetailsRows.h"
 #include "support/CsvReader.h"
-#include "views/DetailsRows.h"
 
 namespace tarvolin::exports {
 namespace {
 
 using ::testing::ElementsAre;
 
-TextTable nameSizeTable() {
-    TextTable table({"Name", "Size"});
+CellTable nameSizeTable() {
+    CellTable table({"Name", "Size"});
     table.addRow({"a.txt", "1 KB"});
     table.addRow({"b.txt", "2 KB"});
     return table;
 }
 
 TEST(ListExportTextTest, LinesFollowTheOptionsAndOnlyFieldsThatNeedItAreQuoted) {
-    const TextTable table = nameSizeTable();
+    const CellTable table = nameSizeTable();
     ExportTextOptions options;
     options.lineEnd = "\r\n";
     EXPECT_EQ(ListExportText(table, options), "Name,Size\r\na.txt,1 KB\r\nb.txt,2 KB\r\n");
@@ -29,7 +29,7 @@ TEST(ListExportTextTest, LinesFollowTheOptionsAndOnlyFieldsThatNeedItAreQuoted) 
     EXPECT_EQ(ListExportText(table, options),
               "\"Name\",\"Size\"\r\n\"a.txt\",\"1 KB\"\r\n\"b.txt\",\"2 KB\"\r\n");
 
-    TextTable awkward({"Files", "Name"});
+    CellTable awkward({"Files", "Name"});
     awkward.addRow({"1,234", "say \"hi\""});
     awkward.addRow({"", "two\nlines"});
     awkward.addRow({"tab\there", "cr\rhere"});
@@ -42,7 +42,7 @@ TEST(ListExportTextTest, LinesFollowTheOptionsAndOnlyFieldsThatNeedItAreQuoted) 
               "Files\tName\n1,234\t\"say \"\"hi\"\"\"\n\t\"two\nlines\"\n"
               "\"tab\there\"\t\"cr\rhere\"\n");
 
-    TextTable empty({"Name", "Size"});
+    CellTable empty({"Name", "Size"});
     options = {};
     EXPECT_EQ(ListExportText(empty, options), "Name,Size\n");
     options.includeHeaders = false;
@@ -50,7 +50,7 @@ TEST(ListExportTextTest, LinesFollowTheOptionsAndOnlyFieldsThatNeedItAreQuoted) 
 }
 
 TEST(ListExportTextTest, AnIndependentCsvReaderGetsEveryCellBackWhole) {
-    TextTable table({"Folder", "Files", "Note"});
+    CellTable table({"Folder", "Files", "Note"});
     const std::vector<std::vector<std::string>> rows = {
         {"plain", "1,234", ""},
         {"comma, inside", "\"quoted\"", "line\nbreak"},
@@ -76,7 +76,7 @@ TEST(ListExportTextTest, AnIndependentCsvReaderGetsEveryCellBackWhole) {
 }
 
 TEST(ListHtmlTableTest, CellsAreEscapedEmptyOnesAreNbspAndInvalidUtf8IsReplaced) {
-    TextTable table({"Folder", "A&B"});
+    CellTable table({"Folder", "A&B"});
     table.addRow({"<img src=x onerror=alert(1)>", ""});
     table.addRow({"caf\xc3\xa9 \"q\"", "\xff\xc0\xaf\xed\xa0\x80ok\xf0\x9f\x98\x80"});
     std::string html = "before";
@@ -121,11 +121,11 @@ TEST(DetailsRowsTest, RowTextsAndTheShareOfTheParent) {
     node.folderCount = 5;
     node.lastWriteTime = 86400;
     const auto date = [](std::int64_t seconds) { return std::to_string(seconds); };
-    EXPECT_THAT(views::detailsRowTexts(node, 2048, +date),
+    EXPECT_THAT(scan::detailsRowTexts(node, 2048, +date),
                 ElementsAre("all", "2.00 KB", "86400", "1,234", "5", "100.00 %"));
-    EXPECT_EQ(views::detailsRowTexts(node, std::nullopt, +date)[views::kColumnShare], "");
-    EXPECT_EQ(views::shareOfParentText(0, 0), "0.00 %");
-    EXPECT_EQ(views::shareOfParentText(1, 3), "33.33 %");
+    EXPECT_EQ(scan::detailsRowTexts(node, std::nullopt, +date)[scan::kColumnShare], "");
+    EXPECT_EQ(scan::shareOfParentText(0, 0), "0.00 %");
+    EXPECT_EQ(scan::shareOfParentText(1, 3), "33.33 %");
 }
 
 }  // namespace
