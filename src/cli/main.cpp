@@ -5,6 +5,9 @@
 
 #include "cli/CheckUpdateCommand.h"
 #include "cli/CliOutput.h"
+#ifdef TARVOLIN_CLI_HTML
+#include "cli/HtmlCommand.h"
+#endif
 #include "cli/ReportCommand.h"
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
@@ -30,6 +33,14 @@ constexpr char kUsage[] =
     "      temp files (paths containing a pattern of the \";\"-separated mask TEXT, by default\n"
     "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed;\n"
     "      csv and tsv list the one report chosen by its flag.\n"
+#ifdef TARVOLIN_CLI_HTML
+    "  tarvolin-cli html PATH -o FILE [--no-drives] [--no-graph]\n"
+    "      Scans PATH and writes the HTML report FILE with style.css and graph.jpg beside it\n"
+    "      (no display needed); --no-drives leaves out the drive space table, --no-graph the\n"
+    "      graph picture.\n"
+#else
+    "  tarvolin-cli html: not in this build (it was built without the desktop program).\n"
+#endif
     "  tarvolin-cli check-update\n"
     "      Asks the update server for the latest version (exit 0 found, 1 failed).\n"
     "  tarvolin-cli --help | --version\n"
@@ -66,6 +77,14 @@ int main(int argc, char** argv) {
         return options ? runReportCommand(*options, stdout, stderr) : kExitUsage;
     }
     if (command == "check-update") return runCheckUpdateCommand(rest, stdout, stderr);
+    if (command == "html") {
+#ifdef TARVOLIN_CLI_HTML
+        return runHtmlCommand(rest, stdout, stderr);
+#else
+        std::fputs("html: not in this build (it was built without the desktop program)\n", stderr);
+        return kExitUsage;
+#endif
+    }
     std::fprintf(stderr, "unknown command: %.*s\n\n%s", static_cast<int>(command.size()),
                  command.data(), kUsage);
     return kExitUsage;

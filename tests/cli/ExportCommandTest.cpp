@@ -1,6 +1,10 @@
-// tarvolin-cli's csv and tsv output, read back by a reader that is not ours.
+// tarvolin-cli's csv, tsv and html output, read back by readers that are not ours.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
 
 #include "support/CsvReader.h"
 #include "support/RunProcess.h"
@@ -12,6 +16,18 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
 
 class ExportCommandTest : public ::testing::Test {
 protected:
@@ -90,6 +106,37 @@ TEST_F(ExportCommandTest, ScanRowsComeBackWholeFromAnIndependentCsvReader) {
         EXPECT_EQ(bad.exitCode, 2);
         EXPECT_THAT(bad.err, HasSubstr(c.message));
     }
+}
+
+TEST_F(ExportCommandTest, HtmlWritesThePageItsStyleSheetAndPictureWithoutADisplay) {
+#ifndef TARVOLIN_CLI_HTML
+    GTEST_SKIP() << "built without the desktop program, so without the html command";
+#endif
+    const std::string page = tree.path("out/report/index.html");
+    auto run = cli({"html", tree.root(), "-o", page});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string html = slurp(page);
+    EXPECT_EQ(html.substr(0, 40), "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n");
+    EXPECT_THAT(html, HasSubstr("<h3>Report path - " + tree.root() + "</h3>"));
+    EXPECT_THAT(html, HasSubstr("<td>&lt;img src=x onerror=alert(1)&gt;</td>"));
+    EXPECT_THAT(html, Not(HasSubstr("<img src=x")));
+    EXPECT_THAT(html, HasSubstr("<td>caf\xef\xbf\xbd.txt</td>"));  // not UTF-8 on disk
+    EXPECT_THAT(html, HasSubstr("<td>1,000</td>"));
+    EXPECT_THAT(html, HasSubstr("<th>Drive</th>"));
+    EXPECT_THAT(html, HasSubstr("<img src=\"graph.jpg\">"));
+    EXPECT_EQ(slurp(tree.path("out/report/graph.jpg")).substr(0, 3), "\xff\xd8\xff");
+    EXPECT_THAT(slurp(tree.path("out/report/style.css")), HasSubstr("table"));
+
+    const std::string plain = tree.path("plain/index.html");
+    run = cli({"html", tree.root(), "-o", plain, "--no-drives", "--no-graph"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(slurp(plain), Not(HasSubstr("<th>Drive</th>")));
+    EXPECT_THAT(slurp(plain), Not(HasSubstr("graph.jpg")));
+    EXPECT_FALSE(exists(tree.path("plain/graph.jpg")));
+
+    run = cli({"html", tree.root()});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_THAT(run.err, HasSubstr("-o FILE"));
 }
 
 }  // namespace
