@@ -31,6 +31,10 @@ namespace tarvolin::history {
 class ScanHistory;
 }
 
+namespace tarvolin::exports {
+struct HtmlReportSources;
+}
+
 namespace tarvolin::graphs {
 class CGraphSplitFrame;
 }
@@ -119,6 +123,8 @@ private:
     void openWeblog();
     // The report generator, modal, on `page`, with the folder browser's current path.
     void openReportGenerator(int page);
+    // What the HTML report shows: the current path and the panes' lists.
+    exports::HtmlReportSources htmlReportSources();
     int historyCount() const;
     void showHistoryNote(const QString& root, const QString& note);
     QString withHistoryNote(const QString& text) const;

@@ -93,9 +93,11 @@ bool takeCommonOption(const std::vector<std::string_view>& arguments, std::size_
         const std::string_view value = arguments[++i];
         if (argument == "--db") {
             options.database = std::string(value);
-        } else if (const auto json = parseJsonFormat(value, errors)) {
-            options.json = *json;
+        } else if (value == "table" || value == "json") {
+            options.json = value == "json";
         } else {
+            std::fprintf(errors, "unknown format: %.*s (table or json)\n",
+                         static_cast<int>(value.size()), value.data());
             failed = true;
         }
         return true;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliOutput.h"
 #include "scan/CTarvolinDoc.h"
 
 namespace tarvolin::cli {
@@ -16,9 +17,10 @@ struct ScanOptions {
     std::optional<scan::SortKey> sortKey;  // none: scan order
     bool ascending = true;
     bool includeFiles = true;
-    bool json = false;
-    bool save = false;     // into the scan history; never without it
-    std::string database;  // --db FILE; empty: the default history file
+    OutputFormat format = OutputFormat::Table;
+    DelimitedOptions delimited;  // for csv and tsv
+    bool save = false;           // into the scan history; never without it
+    std::string database;        // --db FILE; empty: the default history file
 };
 
 // Parses the arguments after "scan"; writes the reason to `errors` and returns none when they
