@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include "common/SizeText.h"
+#include "exports/ItemViewTable.h"
+#include "exports/ListExport.h"
 #include "history/FolderChangeModel.h"
 #include "history/FolderComparison.h"
 #include "history/HistoryDatabase.h"
@@ -57,8 +59,13 @@ CCompareScanDlg::CCompareScanDlg(const std::string& databasePath,
         m_list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     layout->addWidget(m_list, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    m_export = buttons->addButton(tr("&Export..."), QDialogButtonBox::ActionRole);
+    m_export->setEnabled(false);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // The list as shown, like every other list: CSV or tab-separated text.
+    connect(m_export, &QPushButton::clicked, this,
+            [this] { exports::ExportListToFile(this, exports::ItemViewTable(*m_list)); });
     connect(m_list, &QTreeView::doubleClicked, this, &CCompareScanDlg::activate);
     resize(760, 460);
 
@@ -102,6 +109,7 @@ void CCompareScanDlg::compareWith(int comboIndex) {
         m_summary->setText(QString::fromStdString(m_database->error().text));
     }
     m_model->setChanges(std::move(changes));
+    m_export->setEnabled(m_model->rowCount() > 0);
 }
 
 void CCompareScanDlg::activate(const QModelIndex& index) {

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTreeView;
 
 namespace tarvolin::history {
@@ -35,6 +36,7 @@ public:
     QTreeView* changeList() const { return m_list; }
     FolderChangeModel* changeModel() const { return m_model; }
     QLabel* summary() const { return m_summary; }
+    QPushButton* exportButton() const { return m_export; }
 
 signals:
     void folderActivated(const std::string& path);
@@ -50,6 +52,7 @@ private:
     QLabel* m_summary;
     QTreeView* m_list;
     FolderChangeModel* m_model;
+    QPushButton* m_export = nullptr;
 };
 
 }  // namespace tarvolin::history

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QTreeView>
@@ -13,6 +15,8 @@
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
 #include "drives/FixedVolumes.h"
+#include "exports/ItemViewTable.h"
+#include "exports/ListExport.h"
 #include "history/CCompareScanDlg.h"
 #include "history/FolderChangeModel.h"
 #include "history/HistoryDatabase.h"
@@ -104,6 +108,8 @@ TEST_F(ScanHistoryInFrameTest, RescanNotesTheChangeAndTheDialogListsIt) {
 
     QStringList rows;
     int snapshots = -1;
+    QByteArray exported;
+    test::TempTree out;
     QObject scope;
     QTimer::singleShot(50, &scope, [&] {
         auto* dialog = qobject_cast<CCompareScanDlg*>(QApplication::activeModalWidget());
@@ -116,6 +122,13 @@ TEST_F(ScanHistoryInFrameTest, RescanNotesTheChangeAndTheDialogListsIt) {
                 cells << model.index(row, column).data().toString();
             rows << cells.join(QLatin1Char('|'));
         }
+        // The list exports like every other list, as shown.
+        const QString csv = QString::fromStdString(out.path("changes.csv"));
+        if (dialog->exportButton()->isEnabled() &&
+            exports::exportListToPath(dialog, exports::ItemViewTable(*dialog->changeList()), csv)) {
+            QFile file(csv);
+            if (file.open(QIODevice::ReadOnly)) exported = file.readAll();
+        }
         // Double-clicking a folder drills the window into it.
         emit dialog->changeList()->doubleClicked(model.index(1, 0));
     });
@@ -124,6 +137,9 @@ TEST_F(ScanHistoryInFrameTest, RescanNotesTheChangeAndTheDialogListsIt) {
     EXPECT_EQ(rows, QStringList({QStringLiteral("/A|111 bytes|1.11 KB|+1.00 KB|+1"),
                                  QStringLiteral("/A/sub|10 bytes|1.00 KB|+1.00 KB|0"),
                                  QStringLiteral("/A/new|(new)|5 bytes|+5 bytes|+1")}));
+    EXPECT_EQ(exported,
+              "Folder,Before,After,Change,Files Change\r\n/A,111 bytes,1.11 KB,+1.00 KB,+1\r\n"
+              "/A/sub,10 bytes,1.00 KB,+1.00 KB,0\r\n/A/new,(new),5 bytes,+5 bytes,+1\r\n");
     EXPECT_EQ(frame->folderTree()->currentScanPath(), "/A/sub");
 }
 
