@@ -105,7 +105,7 @@ void printJson(const ScanResult& result, std::FILE* out) {
         for (const ScanNode& node : *list) {
             json.beginObject();
             json.field("name", node.displayName());
-            json.field("path", node.path);
+            json.field("path", node.path());
             json.field("type", node.isFolder() ? "folder" : "file");
             json.field("size", node.size);
             json.field("files", node.fileCount);

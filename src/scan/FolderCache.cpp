@@ -8,14 +8,17 @@ namespace tarvolin::scan {
 
 ScanNode* FolderCache::Lookup(std::string_view path) const {
     if (m_nodes.empty()) return nullptr;
-    const auto found = m_nodes.find(path);
-    return found == m_nodes.end() ? nullptr : found->get();
+    const auto found = m_nodes.find(Probe{std::hash<std::string_view>()(path), path});
+    return found == m_nodes.end() ? nullptr : found->node.get();
 }
 
 ScanNode* FolderCache::Insert(std::unique_ptr<ScanNode> node) {
-    const auto old = m_nodes.find(std::string_view(node->path));
+    m_pathBuffer.clear();
+    node->link()->appendPath(m_pathBuffer);
+    const Probe probe{std::hash<std::string_view>()(m_pathBuffer), m_pathBuffer};
+    const auto old = m_nodes.find(probe);
     if (old != m_nodes.end()) m_nodes.erase(old);
-    return m_nodes.insert(std::move(node)).first->get();
+    return m_nodes.insert(Entry{probe.hash, std::move(node)}).first->node.get();
 }
 
 bool FolderCache::earlierWalkRoots(std::string_view root, std::vector<std::string>& below) const {

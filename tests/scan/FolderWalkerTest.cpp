@@ -74,14 +74,14 @@ TEST_F(FolderWalkerTest, TotalsListsCachesAndAnnouncesTheWorkedExample) {
 
     const auto folders = document.foldersSnapshot();
     ASSERT_EQ(folders.size(), 1u);
-    EXPECT_EQ(folders[0].path, "/T/sub");
+    EXPECT_EQ(folders[0].path(), "/T/sub");
     EXPECT_EQ(folders[0].size, 57);
     EXPECT_EQ(folders[0].fileCount, 2);
     EXPECT_EQ(folders[0].folderCount, 1);
     EXPECT_EQ(folders[0].attributes, kAttrDirectory);
     const auto files = document.filesSnapshot();
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].path, "/T/a.txt");
+    EXPECT_EQ(files[0].path(), "/T/a.txt");
     EXPECT_EQ(files[0].fileCount, 1);
     EXPECT_EQ(files[0].folderCount, 0);
     EXPECT_EQ(files[0].lastWriteTime, 1000);
