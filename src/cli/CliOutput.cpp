@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <ctime>
 
+#include "common/ErrorText.h"
 #include "common/PathText.h"
+#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -18,14 +23,29 @@ extern "C" void onInterrupt(int) {
     g_interrupted = 1;
 }
 
-std::string currentDirectory() {
+// None, with errno set, when the current folder has been deleted or cannot be read.
+std::optional<std::string> currentDirectory() {
     std::string buffer(4096, '\0');
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) return "/";
+        if (errno != ERANGE) return std::nullopt;
         buffer.resize(buffer.size() * 2);
     }
     buffer.resize(std::char_traits<char>::length(buffer.c_str()));
     return buffer;
+}
+
+// stat() of a path of any length: beyond PATH_MAX the folder holding the last name is opened
+// one component at a time, as the walk opens it.
+int statAnyLength(const std::string& path, struct stat& info) {
+    if (path.size() < PATH_MAX) return stat(path.c_str(), &info);
+    const std::size_t slash = path.rfind('/');
+    const int folder = scan::openDirectoryPath(path.substr(0, std::max<std::size_t>(slash, 1)));
+    if (folder < 0) return -1;
+    const int result = fstatat(folder, path.c_str() + slash + 1, &info, 0);
+    const int savedErrno = errno;
+    close(folder);
+    errno = savedErrno;
+    return result;
 }
 
 std::size_t terminalWidth(std::FILE* stream) {
@@ -34,13 +54,122 @@ std::size_t terminalWidth(std::FILE* stream) {
     return 80;
 }
 
+// Length of the control sequence at the start of `text` (1 or 2 bytes), 0 for none.
+std::size_t controlLength(std::string_view text) {
+    const auto byte = static_cast<unsigned char>(text[0]);
+    if (byte < 0x20 || byte == 0x7F) return 1;
+    if (byte == 0xC2 && text.size() > 1) {
+        const auto next = static_cast<unsigned char>(text[1]);
+        if (next >= 0x80 && next <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+void appendEscapedByte(std::string& out, unsigned char byte) {
+    switch (byte) {
+        case '\a':
+            out += "\\a";
+            return;
+        case '\b':
+            out += "\\b";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        case '\n':
+            out += "\\n";
+            return;
+        case '\v':
+            out += "\\v";
+            return;
+        case '\f':
+            out += "\\f";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        default:
+            break;
+    }
+    const char octal[] = {'\\', static_cast<char>('0' + (byte >> 6)),
+                          static_cast<char>('0' + ((byte >> 3) & 7)),
+                          static_cast<char>('0' + (byte & 7))};
+    out.append(octal, sizeof octal);
+}
+
 }  // namespace
 
+std::string escapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendEscapedControls(out, text);
+    return out;
+}
+
+void appendEscapedControls(std::string& out, std::string_view text) {
+    std::size_t plain = 0;  // start of the bytes not yet copied
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = controlLength(text.substr(i));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        out.append(text.substr(plain, i - plain));
+        for (std::size_t k = 0; k < length; ++k)
+            appendEscapedByte(out, static_cast<unsigned char>(text[i + k]));
+        i += length;
+        plain = i;
+    }
+    out.append(text.substr(plain));
+}
+
+std::size_t escapedDisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = controlLength(text.substr(i));
+        if (length == 0) {
+            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++width;
+            ++i;
+            continue;
+        }
+        for (std::size_t k = 0; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            width += byte == '\a' || byte == '\b' || (byte >= '\t' && byte <= '\r') ? 2 : 4;
+        }
+        i += length;
+    }
+    return width;
+}
+
+bool isTerminal(std::FILE* stream) {
+    return stream != nullptr && isatty(fileno(stream)) != 0;
+}
+
+void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors) {
+    const bool escape = isTerminal(errors);
+    for (const scan::ScanError& error : list) {
+        std::fprintf(errors, "%s: %s (code: %u)\n",
+                     escape ? escapeControls(error.path).c_str() : error.path.c_str(),
+                     systemErrorText(static_cast<int>(error.code)).c_str(),
+                     static_cast<unsigned>(error.code));
+    }
+}
+
 std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors) {
-    const std::string path =
-        argument.empty() ? std::string() : absoluteCleanPath(argument, currentDirectory());
+    std::string path;
+    if (!argument.empty() && argument[0] == '/') {
+        path = absoluteCleanPath(argument, "/");
+    } else if (!argument.empty()) {
+        // Resolving against anything else would scan a folder the user did not name.
+        const auto current = currentDirectory();
+        if (!current) {
+            std::fprintf(errors, "%s: %s\n", kNoCurrentFolderText, systemErrorText(errno).c_str());
+            return std::nullopt;
+        }
+        path = absoluteCleanPath(argument, *current);
+    }
     struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0) {
+    if (path.empty() || statAnyLength(path, info) != 0) {
         std::fprintf(errors, "%s\n", kPathMissingText);
         return std::nullopt;
     }
@@ -92,8 +221,9 @@ void ProgressLine::show(std::string_view text) {
     m_drawn = true;
     // Cut to the terminal's width so that the line never wraps and can be overwritten.
     const std::size_t width = terminalWidth(m_stream) - 1;
-    if (text.size() > width) text = text.substr(0, width);
-    std::fprintf(m_stream, "\r\033[K%.*s", static_cast<int>(text.size()), text.data());
+    std::string shown = escapeControls(text);  // the current folder's name is the disk's
+    if (shown.size() > width) shown.resize(width);
+    std::fprintf(m_stream, "\r\033[K%s", shown.c_str());
     std::fflush(m_stream);
 }
 

@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "scan/ScanNode.h"
 
 namespace tarvolin::cli {
 
@@ -18,6 +21,7 @@ inline constexpr int kExitInterrupted = 130;
 inline constexpr char kPathMissingText[] =
     "The path entered does not exist or is currently inaccessible.";
 inline constexpr char kPathNotFolderText[] = "The path entered is not a folder.";
+inline constexpr char kNoCurrentFolderText[] = "The current folder cannot be determined";
 
 // PATH made absolute and clean (one trailing "/" removed, "/" kept). A symlink to a folder is
 // accepted and followed by the scan. On failure writes the reason to `errors` and returns none.
@@ -31,6 +35,18 @@ std::optional<bool> parseJsonFormat(std::string_view value, std::FILE* errors);
 inline bool isPathArgument(std::string_view argument) {
     return argument.empty() || argument[0] != '-' || argument == "-";
 }
+
+// Control characters shown the way ls shows them ("\n", "\033"), so that a name cannot move
+// the cursor, retitle or clear a terminal, or split a line: C0 controls, DEL, and the C1
+// controls in their UTF-8 form (which some terminals obey). Other bytes are kept as they are.
+std::string escapeControls(std::string_view text);
+void appendEscapedControls(std::string& out, std::string_view text);
+// The number of characters escapeControls(text) shows, counting UTF-8 sequences as one.
+std::size_t escapedDisplayWidth(std::string_view text);
+bool isTerminal(std::FILE* stream);
+
+// Each error as "PATH: TEXT (code: N)", in order; paths escaped when `errors` is a terminal.
+void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors);
 
 // Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
 void installInterruptHandler();

@@ -7,12 +7,12 @@
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
 #include "cli/JsonWriter.h"
+#include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "reports/ReportRows.h"
 #include "scan/CFolderEnumThread.h"
-#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -25,42 +25,82 @@ constexpr char kNoItemsText[] = "There are no items to display.";
 struct ReportResult {
     std::string path;
     bool stopped = false;
+    std::vector<scan::ScanError> errors;
     std::vector<LargestFileRow> largest;
     std::vector<OldestFileRow> oldest;
     std::vector<FileTypeRow> types;
     std::vector<TempFileRow> temp;
 };
 
-// Columns are padded by characters, not bytes, so that UTF-8 names line up.
-std::size_t displayWidth(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+// The columns of each report that --sort can name.
+template <class Column>
+struct SortColumnName {
+    const char* name;
+    Column column;
+};
+constexpr SortColumnName<LargestColumn> kLargestSortColumns[] = {{"name", LargestColumn::FileName},
+                                                                 {"number", LargestColumn::Number},
+                                                                 {"size", LargestColumn::Size},
+                                                                 {"path", LargestColumn::FullPath}};
+constexpr SortColumnName<OldestColumn> kOldestSortColumns[] = {{"name", OldestColumn::FileName},
+                                                               {"size", OldestColumn::Size},
+                                                               {"date", OldestColumn::Date},
+                                                               {"path", OldestColumn::FullPath}};
+constexpr SortColumnName<FileTypeColumn> kTypeSortColumns[] = {{"type", FileTypeColumn::Type},
+                                                               {"ext", FileTypeColumn::Ext},
+                                                               {"count", FileTypeColumn::Count},
+                                                               {"space", FileTypeColumn::Space}};
+constexpr SortColumnName<TempColumn> kTempSortColumns[] = {
+    {"name", TempColumn::FileName}, {"size", TempColumn::Size}, {"path", TempColumn::FullPath}};
+
+template <class Column, std::size_t N>
+std::optional<Column> sortColumnNamed(const SortColumnName<Column> (&names)[N],
+                                      const std::optional<std::string>& name) {
+    if (!name) return std::nullopt;
+    for (const auto& entry : names) {
+        if (*name == entry.name) return entry.column;
+    }
+    return std::nullopt;
+}
+
+// The chosen column and direction where the report has that column, else the report's own.
+template <class Row, class Column, std::size_t N>
+void sortForTerminal(std::vector<Row>& rows, const ReportOptions& options,
+                     const SortColumnName<Column> (&names)[N], Column ownColumn,
+                     bool ownAscending) {
+    if (const auto chosen = sortColumnNamed(names, options.sortColumn)) {
+        sortRows(rows, *chosen, options.ascending.value_or(true));
+    } else {
+        sortRows(rows, ownColumn, options.ascending.value_or(ownAscending));
+    }
 }
 
 // One report as a titled table; `numeric` columns align right. `cells(i)` gives the texts of
-// row i as views, so that a long temp list is not copied once more for printing.
+// row i as views, so that a long temp list is not copied once more for printing. Control
+// characters are shown escaped. Linear in the printed bytes: a last column that aligns left
+// is not padded.
 template <std::size_t N, class Cells>
 void printTable(std::FILE* out, const char* title, const std::array<ReportColumn, N>& columns,
                 const std::array<bool, N>& numeric, std::size_t rowCount, Cells cells) {
     std::fprintf(out, "%s\n", title);
     std::array<std::size_t, N> widths{};
     for (std::size_t column = 0; column < N; ++column)
-        widths[column] = displayWidth(columns[column].title);
+        widths[column] = escapedDisplayWidth(columns[column].title);
     for (std::size_t i = 0; i < rowCount; ++i) {
         const std::array<std::string_view, N> row = cells(i);
         for (std::size_t column = 0; column < N; ++column)
-            widths[column] = std::max(widths[column], displayWidth(row[column]));
+            widths[column] = std::max(widths[column], escapedDisplayWidth(row[column]));
     }
     std::string line;
     const auto printLine = [&](const std::array<std::string_view, N>& row) {
         line.clear();
         for (std::size_t column = 0; column < N; ++column) {
-            const std::size_t padding = widths[column] - displayWidth(row[column]);
+            const bool last = column + 1 == N;
+            const std::size_t padding = widths[column] - escapedDisplayWidth(row[column]);
             if (numeric[column]) line.append(padding, ' ');
-            line += row[column];
-            if (!numeric[column]) line.append(padding, ' ');
-            if (column + 1 < N) line += "  ";
+            appendEscapedControls(line, row[column]);
+            if (!numeric[column] && !last) line.append(padding, ' ');
+            if (!last) line += "  ";
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
@@ -130,6 +170,7 @@ void printJson(const ReportOptions& options, const ReportResult& result, std::FI
         json.beginArray("largest");
         for (const LargestFileRow& row : result.largest) {
             json.beginObject();
+            json.field("number", row.number);
             json.field("name", row.fileName);
             json.field("size", row.size);
             json.field("path", row.fullPath);
@@ -172,6 +213,15 @@ void printJson(const ReportOptions& options, const ReportResult& result, std::FI
         }
         json.endArray();
     }
+    json.beginArray("errors");
+    for (const scan::ScanError& error : result.errors) {
+        json.beginObject();
+        json.field("path", error.path);
+        json.field("code", error.code);
+        json.field("message", systemErrorText(static_cast<int>(error.code)));
+        json.endObject();
+    }
+    json.endArray();
     json.endObject();
     std::fputc('\n', out);
 }
@@ -184,7 +234,7 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
     bool havePath = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
-        if (argument == "--format" || argument == "--mask") {
+        if (argument == "--format" || argument == "--mask" || argument == "--sort") {
             if (i + 1 >= arguments.size()) {
                 std::fprintf(errors, "%.*s needs a value\n", static_cast<int>(argument.size()),
                              argument.data());
@@ -197,11 +247,15 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
                     return std::nullopt;
                 }
                 options.mask = std::string(value);
+            } else if (argument == "--sort") {
+                options.sortColumn = std::string(value);
             } else {
                 const auto json = parseJsonFormat(value, errors);
                 if (!json) return std::nullopt;
                 options.json = *json;
             }
+        } else if (argument == "--ascending" || argument == "--descending") {
+            options.ascending = argument == "--ascending";
         } else if (argument == "--largest") {
             options.largest = true;
         } else if (argument == "--oldest") {
@@ -226,6 +280,15 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
     if (!options.largest && !options.oldest && !options.types && !options.temp) {
         options.largest = options.oldest = options.types = options.temp = true;
     }
+    if (options.sortColumn &&
+        !((options.largest && sortColumnNamed(kLargestSortColumns, options.sortColumn)) ||
+          (options.oldest && sortColumnNamed(kOldestSortColumns, options.sortColumn)) ||
+          (options.types && sortColumnNamed(kTypeSortColumns, options.sortColumn)) ||
+          (options.temp && sortColumnNamed(kTempSortColumns, options.sortColumn)))) {
+        std::fprintf(errors, "unknown sort column for these reports: %s\n",
+                     options.sortColumn->c_str());
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -240,7 +303,6 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     if (options.mask || !options.temp)
         collections->setTempFileMask(options.temp ? *options.mask : "");
 
-    scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
     thread.start();
     ProgressLine progress(errors);
@@ -259,13 +321,19 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     ReportResult result;
     result.path = *path;
     result.stopped = listener->stopped();
+    result.errors = listener->reportErrors();
     // One report at a time, so that only one copy of a long temp list is held at once.
     if (options.largest) result.largest = largestFileRows(collections->largestFiles());
     if (options.oldest) result.oldest = oldestFileRows(collections->oldestFiles());
     if (options.types) result.types = fileTypeRows(collections->fileTypes());
     if (options.temp) result.temp = tempFileRows(collections->tempFiles());
     collections.reset();  // the scan thread let go of it when the walk ended
+    sortForTerminal(result.largest, options, kLargestSortColumns, LargestColumn::Size, false);
+    sortForTerminal(result.oldest, options, kOldestSortColumns, OldestColumn::Date, true);
+    sortForTerminal(result.types, options, kTypeSortColumns, FileTypeColumn::Space, false);
+    sortForTerminal(result.temp, options, kTempSortColumns, TempColumn::FullPath, true);
 
+    printScanErrors(result.errors, errors);
     if (options.json) {
         printJson(options, result, out);
     } else {
@@ -275,7 +343,8 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
         std::fputs("cannot write the output\n", errors);
         return kExitScanErrors;
     }
-    return result.stopped ? kExitInterrupted : kExitOk;
+    if (result.stopped) return kExitInterrupted;
+    return result.errors.empty() ? kExitOk : kExitScanErrors;
 }
 
 }  // namespace tarvolin::cli

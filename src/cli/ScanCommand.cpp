@@ -1,7 +1,6 @@
 #include "cli/ScanCommand.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <memory>
 
 #include "cli/CliListener.h"
@@ -10,7 +9,6 @@
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "scan/CFolderEnumThread.h"
-#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -60,7 +58,7 @@ void printTable(const ScanResult& result, std::FILE* out) {
     for (const auto* list : {&result.folders, &result.files}) {
         for (const ScanNode& node : *list) {
             rows.push_back(
-                {{std::string(node.displayName()), formatSize(node.size),
+                {{escapeControls(node.displayName()), formatSize(node.size),
                   localTimeText(node.lastWriteTime), formatCount(node.fileCount),
                   formatCount(node.folderCount), percentOfParent(node.size, result.totals.size)}});
         }
@@ -180,7 +178,6 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     const auto path = resolveFolderArgument(options.path, errors);
     if (!path) return kExitUsage;
 
-    scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
     thread.start();
     auto document = std::make_shared<scan::CTarvolinDoc>();
@@ -200,10 +197,7 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     result.folders = document->foldersSnapshot();
     if (options.includeFiles) result.files = document->filesSnapshot();
 
-    for (const scan::ScanError& error : result.errors) {
-        std::fprintf(errors, "%s: %s (code: %" PRIu32 ")\n", error.path.c_str(),
-                     systemErrorText(static_cast<int>(error.code)).c_str(), error.code);
-    }
+    printScanErrors(result.errors, errors);
     if (options.json) {
         printJson(result, out);
     } else {

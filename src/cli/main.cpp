@@ -9,6 +9,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
 #include "common/Version.h"
+#include "scan/PosixDirectoryReader.h"
 
 namespace {
 
@@ -19,23 +20,31 @@ constexpr char kUsage[] =
     "      Scans PATH and lists its subfolders, then its files, with their totals.\n"
     "      Without --sort in scan order; --ascending (default) and --descending apply to --sort.\n"
     "  tarvolin-cli tree PATH [-o FILE]\n"
-    "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
+    "      Prints the folder tree below PATH; FILE gets CR LF line ends and the names' raw\n"
+    "      bytes, a terminal sees control characters escaped.\n"
     "  tarvolin-cli report PATH [--largest] [--oldest] [--types] [--temp]\n"
     "                           [--format table|json] [--mask TEXT]\n"
+    "                           [--sort name|number|size|date|path|type|ext|count|space]\n"
+    "                           [--ascending|--descending]\n"
     "      The 50 largest and the 50 oldest files below PATH, the space per file type and the\n"
     "      temp files (paths containing a pattern of the \";\"-separated mask TEXT, by default\n"
-    "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed.\n"
+    "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed:\n"
+    "      largest first, oldest first, types by space, temp files by path. --sort orders the\n"
+    "      reports that have the column (ascending unless --descending).\n"
     "  tarvolin-cli check-update\n"
     "      Asks the update server for the latest version (exit 0 found, 1 failed).\n"
     "  tarvolin-cli --help | --version\n"
     "\n"
-    "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
-    "is not a folder, 130 stopped with Ctrl+C (what was found so far is printed).\n";
+    "Exit status: 0 success, 1 the scan completed with errors (each on stderr as\n"
+    "\"PATH: TEXT (code: N)\"), 2 bad arguments, a path that is not a folder or a relative path\n"
+    "while the current folder is gone, 130 stopped with Ctrl+C (what was found so far is\n"
+    "printed).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tarvolin::cli;
+    tarvolin::scan::raiseOpenFileLimit();
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     if (arguments.empty()) {
         std::fputs(kUsage, stderr);
