@@ -1,5 +1,6 @@
 #include "scan/ScanNode.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace tarvolin::scan {
@@ -19,6 +20,8 @@ PathLink::~PathLink() {
     // away is allowed once nobody else holds that ancestor.
     std::shared_ptr<const PathLink> above = std::move(parent);
     while (above != nullptr && above.use_count() == 1) {
+        // Pairs with the release of the last other holder, which may have read the link.
+        std::atomic_thread_fence(std::memory_order_acquire);
         std::shared_ptr<const PathLink> next = std::move(const_cast<PathLink&>(*above).parent);
         above = std::move(next);
     }
