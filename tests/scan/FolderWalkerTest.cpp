@@ -279,6 +279,13 @@ TEST(ScanNodePath, JoinedOnDemandAndFoundByTheCache) {
     }
     EXPECT_EQ(ScanNode("/data/photos").displayName(), "photos");
     EXPECT_EQ(ScanNode("/").displayName(), "/");
+
+    // Letting go of a very deep chain takes no stack per level.
+    auto deepest = std::make_unique<ScanNode>("/");
+    for (int level = 0; level < 300'000; ++level)
+        deepest = std::make_unique<ScanNode>(deepest->link(), "d");
+    EXPECT_EQ(deepest->path().size(), 600'000u);
+    deepest.reset();
 }
 
 }  // namespace
