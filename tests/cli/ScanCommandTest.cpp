@@ -230,7 +230,7 @@ TEST_F(ScanCommandTest, TreePrintsFoldersInWalkOrder) {
     EXPECT_EQ(text, "+----" + tree.path("docs") + "\r\n|      +----old\r\n");
 }
 
-// The probes of a hostile tester: places the program must not walk, limits it must not have.
+// Places the program must not walk and limits it must not have.
 struct Probe {
     test::ProcessResult cli(std::vector<std::string> args) const {
         args.insert(args.begin(), TARVOLIN_CLI_PATH);
