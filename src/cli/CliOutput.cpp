@@ -12,6 +12,7 @@
 
 #include "common/ErrorText.h"
 #include "common/PathText.h"
+#include "exports/EscapedText.h"
 #include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
@@ -54,92 +55,7 @@ std::size_t terminalWidth(std::FILE* stream) {
     return 80;
 }
 
-// Length of the control sequence at the start of `text` (1 or 2 bytes), 0 for none.
-std::size_t controlLength(std::string_view text) {
-    const auto byte = static_cast<unsigned char>(text[0]);
-    if (byte < 0x20 || byte == 0x7F) return 1;
-    if (byte == 0xC2 && text.size() > 1) {
-        const auto next = static_cast<unsigned char>(text[1]);
-        if (next >= 0x80 && next <= 0x9F) return 2;
-    }
-    return 0;
-}
-
-void appendEscapedByte(std::string& out, unsigned char byte) {
-    switch (byte) {
-        case '\a':
-            out += "\\a";
-            return;
-        case '\b':
-            out += "\\b";
-            return;
-        case '\t':
-            out += "\\t";
-            return;
-        case '\n':
-            out += "\\n";
-            return;
-        case '\v':
-            out += "\\v";
-            return;
-        case '\f':
-            out += "\\f";
-            return;
-        case '\r':
-            out += "\\r";
-            return;
-        default:
-            break;
-    }
-    const char octal[] = {'\\', static_cast<char>('0' + (byte >> 6)),
-                          static_cast<char>('0' + ((byte >> 3) & 7)),
-                          static_cast<char>('0' + (byte & 7))};
-    out.append(octal, sizeof octal);
-}
-
 }  // namespace
-
-std::string escapeControls(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    appendEscapedControls(out, text);
-    return out;
-}
-
-void appendEscapedControls(std::string& out, std::string_view text) {
-    std::size_t plain = 0;  // start of the bytes not yet copied
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = controlLength(text.substr(i));
-        if (length == 0) {
-            ++i;
-            continue;
-        }
-        out.append(text.substr(plain, i - plain));
-        for (std::size_t k = 0; k < length; ++k)
-            appendEscapedByte(out, static_cast<unsigned char>(text[i + k]));
-        i += length;
-        plain = i;
-    }
-    out.append(text.substr(plain));
-}
-
-std::size_t escapedDisplayWidth(std::string_view text) {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = controlLength(text.substr(i));
-        if (length == 0) {
-            if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++width;
-            ++i;
-            continue;
-        }
-        for (std::size_t k = 0; k < length; ++k) {
-            const auto byte = static_cast<unsigned char>(text[i + k]);
-            width += byte == '\a' || byte == '\b' || (byte >= '\t' && byte <= '\r') ? 2 : 4;
-        }
-        i += length;
-    }
-    return width;
-}
 
 bool isTerminal(std::FILE* stream) {
     return stream != nullptr && isatty(fileno(stream)) != 0;
@@ -149,7 +65,7 @@ void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors
     const bool escape = isTerminal(errors);
     for (const scan::ScanError& error : list) {
         std::fprintf(errors, "%s: %s (code: %u)\n",
-                     escape ? escapeControls(error.path).c_str() : error.path.c_str(),
+                     escape ? exports::escapeControls(error.path).c_str() : error.path.c_str(),
                      systemErrorText(static_cast<int>(error.code)).c_str(),
                      static_cast<unsigned>(error.code));
     }
@@ -221,7 +137,7 @@ void ProgressLine::show(std::string_view text) {
     m_drawn = true;
     // Cut to the terminal's width so that the line never wraps and can be overwritten.
     const std::size_t width = terminalWidth(m_stream) - 1;
-    std::string shown = escapeControls(text);  // the current folder's name is the disk's
+    std::string shown = exports::escapeControls(text);  // the current folder's name is the disk's
     if (shown.size() > width) shown.resize(width);
     std::fprintf(m_stream, "\r\033[K%s", shown.c_str());
     std::fflush(m_stream);
