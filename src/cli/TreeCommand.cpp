@@ -8,6 +8,7 @@
 #include "cli/CliOutput.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
+#include "exports/EscapedText.h"
 #include "exports/FolderTreeText.h"
 #include "scan/CFolderEnumThread.h"
 
