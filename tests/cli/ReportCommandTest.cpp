@@ -246,6 +246,20 @@ TEST(ReportCommandTest, ArgumentsChooseReportsAndRejectBadValues) {
                                        ::testing::Key("temp")));
     EXPECT_EQ(json["stopped"].kind, Json::Kind::Bool);
     EXPECT_FALSE(json["stopped"].boolean);
+
+    // Largest first unless told otherwise; --sort takes a column of the report, ascending.
+    tree.file("b.txt", 3);
+    tree.file("c.txt", 2);
+    const auto names = [&](std::vector<std::string_view> arguments) {
+        std::string text;
+        for (const Json& row : runJson(arguments)["largest"].items)
+            text += row["name"].text + " ";
+        return text;
+    };
+    EXPECT_EQ(names({tree.root(), "--largest"}), "b.txt c.txt a.txt ");
+    EXPECT_EQ(names({tree.root(), "--largest", "--ascending"}), "a.txt c.txt b.txt ");
+    EXPECT_EQ(names({tree.root(), "--largest", "--sort", "name"}), "a.txt b.txt c.txt ");
+    EXPECT_EQ(names({tree.root(), "--sort", "path", "--descending"}), "c.txt b.txt a.txt ");
 }
 
 // The table costs what it prints: one very long path is not padded into every other row.
