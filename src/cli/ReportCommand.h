@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliOutput.h"
+
 namespace tarvolin::cli {
 
 struct ReportOptions {
@@ -15,7 +17,8 @@ struct ReportOptions {
     bool oldest = false;
     bool types = false;
     bool temp = false;
-    bool json = false;
+    OutputFormat format = OutputFormat::Table;
+    DelimitedOptions delimited;       // for csv and tsv
     std::optional<std::string> mask;  // none: the default temp file mask
     // A column of a chosen report: name, number, size, date, path, type, ext, count or space;
     // a report without it keeps its own order. None: each report's own order.
@@ -24,9 +27,10 @@ struct ReportOptions {
 };
 
 // Parses the arguments after "report": PATH [--largest] [--oldest] [--types] [--temp]
-// [--format table|json] [--mask TEXT] [--sort COLUMN] [--ascending|--descending]. Without a
-// report flag all four are chosen. Writes the reason to `errors` and returns none when the
-// arguments are not valid.
+// [--format table|json|csv|tsv] [--quote] [--no-headers] [--mask TEXT] [--sort COLUMN]
+// [--ascending|--descending]. Without a report flag all four are chosen; csv and tsv take
+// exactly one, since a delimited file holds one table. Writes the reason to `errors` and
+// returns none when the arguments are not valid.
 std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_view>& arguments,
                                                   std::FILE* errors);
 
