@@ -276,7 +276,7 @@ TEST(ReportCommandTest, TableTimeGrowsWithTheRowsNotWithRowsTimesTheLongestPath)
 
     const auto seconds = [&](bool json) {
         auto options = parseReportArguments({tree.root(), "--temp", "--mask", "/"}, stderr);
-        options->json = json;
+        options->format = json ? OutputFormat::Json : OutputFormat::Table;
         std::FILE* out = std::tmpfile();
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(runReportCommand(*options, out, stderr), 0);
