@@ -39,12 +39,14 @@ int runCheckUpdateCommand(const std::vector<std::string_view>& arguments, std::F
     std::future<update::UpdateCheckResult> future = promise.get_future();
     check.start(
         [&promise](update::UpdateCheckResult result) { promise.set_value(std::move(result)); });
-    // Every wait of the request is bounded (the name look-up by the resolver's own time-outs),
-    // so the worker always answers.
+    // The exchange is bounded as a whole (the name look-up by the resolver's own time-outs), so
+    // the worker always answers.
     const update::UpdateCheckResult result = future.get();
 
-    std::fprintf(out, "%s\nInstalled version: %s\nLatest version: %s\n",
-                 printable(result.statusText).c_str(), printable(result.installedVersion).c_str(),
+    std::fprintf(out, "%s\n", printable(result.statusText).c_str());
+    if (!result.reason.empty()) std::fprintf(out, "Reason: %s\n", result.reason.c_str());
+    std::fprintf(out, "Installed version: %s\nLatest version: %s\n",
+                 printable(result.installedVersion).c_str(),
                  printable(result.latestVersion).c_str());
     const bool completed = result.state == update::UpdateCheckState::Done;
     return completed ? kExitOk : kExitCheckFailed;

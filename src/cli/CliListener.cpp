@@ -29,6 +29,16 @@ void CliListener::reportFolderEntered(std::string_view name, int depth) {
     m_currentFolder = name;
 }
 
+void CliListener::reportError(std::uint32_t code, const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_reportErrors.push_back(scan::ScanError{code, path, {}});
+}
+
+std::vector<scan::ScanError> CliListener::reportErrors() const {
+    std::lock_guard lock(m_mutex);
+    return m_reportErrors;
+}
+
 void CliListener::reportComplete(bool stopped) {
     complete(stopped);
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/CliOutput.h"
 #include "scan/CFolderEnumThread.h"
@@ -25,6 +26,7 @@ public:
     void enteringFolder(const std::string& path) override;
     void scanComplete(bool stopped, const scan::ScanNode* root) override;
     void reportFolderEntered(std::string_view name, int depth) override;
+    void reportError(std::uint32_t code, const std::string& path) override;
     void reportComplete(bool stopped) override;
 
     // Waits until the request has completed, or until `thread` has no work left (a request
@@ -40,6 +42,8 @@ public:
     bool stopped() const;
     std::optional<scan::ScanTotals> rootTotals() const;
     std::string currentFolder() const;
+    // A report walk's errors, in walk order.
+    std::vector<scan::ScanError> reportErrors() const;
 
 private:
     void complete(bool stopped);
@@ -52,6 +56,7 @@ private:
     bool m_stopped = false;
     std::optional<scan::ScanTotals> m_rootTotals;
     std::string m_currentFolder;
+    std::vector<scan::ScanError> m_reportErrors;
 };
 
 }  // namespace tarvolin::cli

@@ -4,11 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <csignal>
 #include <ctime>
 
+#include "common/ErrorText.h"
 #include "common/PathText.h"
+#include "exports/EscapedText.h"
 #include "exports/ListExportText.h"
+#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -19,14 +25,29 @@ extern "C" void onInterrupt(int) {
     g_interrupted = 1;
 }
 
-std::string currentDirectory() {
+// None, with errno set, when the current folder has been deleted or cannot be read.
+std::optional<std::string> currentDirectory() {
     std::string buffer(4096, '\0');
     while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) return "/";
+        if (errno != ERANGE) return std::nullopt;
         buffer.resize(buffer.size() * 2);
     }
     buffer.resize(std::char_traits<char>::length(buffer.c_str()));
     return buffer;
+}
+
+// stat() of a path of any length: beyond PATH_MAX the folder holding the last name is opened
+// one component at a time, as the walk opens it.
+int statAnyLength(const std::string& path, struct stat& info) {
+    if (path.size() < PATH_MAX) return stat(path.c_str(), &info);
+    const std::size_t slash = path.rfind('/');
+    const int folder = scan::openDirectoryPath(path.substr(0, std::max<std::size_t>(slash, 1)));
+    if (folder < 0) return -1;
+    const int result = fstatat(folder, path.c_str() + slash + 1, &info, 0);
+    const int savedErrno = errno;
+    close(folder);
+    errno = savedErrno;
+    return result;
 }
 
 std::size_t terminalWidth(std::FILE* stream) {
@@ -37,11 +58,35 @@ std::size_t terminalWidth(std::FILE* stream) {
 
 }  // namespace
 
+bool isTerminal(std::FILE* stream) {
+    return stream != nullptr && isatty(fileno(stream)) != 0;
+}
+
+void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors) {
+    const bool escape = isTerminal(errors);
+    for (const scan::ScanError& error : list) {
+        std::fprintf(errors, "%s: %s (code: %u)\n",
+                     escape ? exports::escapeControls(error.path).c_str() : error.path.c_str(),
+                     systemErrorText(static_cast<int>(error.code)).c_str(),
+                     static_cast<unsigned>(error.code));
+    }
+}
+
 std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors) {
-    const std::string path =
-        argument.empty() ? std::string() : absoluteCleanPath(argument, currentDirectory());
+    std::string path;
+    if (!argument.empty() && argument[0] == '/') {
+        path = absoluteCleanPath(argument, "/");
+    } else if (!argument.empty()) {
+        // Resolving against anything else would scan a folder the user did not name.
+        const auto current = currentDirectory();
+        if (!current) {
+            std::fprintf(errors, "%s: %s\n", kNoCurrentFolderText, systemErrorText(errno).c_str());
+            return std::nullopt;
+        }
+        path = absoluteCleanPath(argument, *current);
+    }
     struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0) {
+    if (path.empty() || statAnyLength(path, info) != 0) {
         std::fprintf(errors, "%s\n", kPathMissingText);
         return std::nullopt;
     }
@@ -127,8 +172,9 @@ void ProgressLine::show(std::string_view text) {
     m_drawn = true;
     // Cut to the terminal's width so that the line never wraps and can be overwritten.
     const std::size_t width = terminalWidth(m_stream) - 1;
-    if (text.size() > width) text = text.substr(0, width);
-    std::fprintf(m_stream, "\r\033[K%.*s", static_cast<int>(text.size()), text.data());
+    std::string shown = exports::escapeControls(text);  // the current folder's name is the disk's
+    if (shown.size() > width) shown.resize(width);
+    std::fprintf(m_stream, "\r\033[K%s", shown.c_str());
     std::fflush(m_stream);
 }
 

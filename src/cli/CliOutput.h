@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "scan/ScanNode.h"
 
 #include "exports/ListTable.h"
 
@@ -20,6 +23,7 @@ inline constexpr int kExitInterrupted = 130;
 inline constexpr char kPathMissingText[] =
     "The path entered does not exist or is currently inaccessible.";
 inline constexpr char kPathNotFolderText[] = "The path entered is not a folder.";
+inline constexpr char kNoCurrentFolderText[] = "The current folder cannot be determined";
 
 // PATH made absolute and clean (one trailing "/" removed, "/" kept). A symlink to a folder is
 // accepted and followed by the scan. On failure writes the reason to `errors` and returns none.
@@ -51,6 +55,11 @@ void printDelimited(const exports::ListTable& table, OutputFormat format,
 inline bool isPathArgument(std::string_view argument) {
     return argument.empty() || argument[0] != '-' || argument == "-";
 }
+
+bool isTerminal(std::FILE* stream);
+
+// Each error as "PATH: TEXT (code: N)", in order; paths escaped when `errors` is a terminal.
+void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors);
 
 // Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
 void installInterruptHandler();

@@ -7,6 +7,7 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
+#include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "exports/JsonWriter.h"
 #include "exports/TextTable.h"
@@ -15,7 +16,6 @@
 #include "reports/ReportRows.h"
 #include "reports/ReportTables.h"
 #include "scan/CFolderEnumThread.h"
-#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -29,11 +29,55 @@ constexpr char kNoItemsText[] = "There are no items to display.";
 struct ReportResult {
     std::string path;
     bool stopped = false;
+    std::vector<scan::ScanError> errors;
     std::vector<LargestFileRow> largest;
     std::vector<OldestFileRow> oldest;
     std::vector<FileTypeRow> types;
     std::vector<TempFileRow> temp;
 };
+
+// The columns of each report that --sort can name.
+template <class Column>
+struct SortColumnName {
+    const char* name;
+    Column column;
+};
+constexpr SortColumnName<LargestColumn> kLargestSortColumns[] = {{"name", LargestColumn::FileName},
+                                                                 {"number", LargestColumn::Number},
+                                                                 {"size", LargestColumn::Size},
+                                                                 {"path", LargestColumn::FullPath}};
+constexpr SortColumnName<OldestColumn> kOldestSortColumns[] = {{"name", OldestColumn::FileName},
+                                                               {"size", OldestColumn::Size},
+                                                               {"date", OldestColumn::Date},
+                                                               {"path", OldestColumn::FullPath}};
+constexpr SortColumnName<FileTypeColumn> kTypeSortColumns[] = {{"type", FileTypeColumn::Type},
+                                                               {"ext", FileTypeColumn::Ext},
+                                                               {"count", FileTypeColumn::Count},
+                                                               {"space", FileTypeColumn::Space}};
+constexpr SortColumnName<TempColumn> kTempSortColumns[] = {
+    {"name", TempColumn::FileName}, {"size", TempColumn::Size}, {"path", TempColumn::FullPath}};
+
+template <class Column, std::size_t N>
+std::optional<Column> sortColumnNamed(const SortColumnName<Column> (&names)[N],
+                                      const std::optional<std::string>& name) {
+    if (!name) return std::nullopt;
+    for (const auto& entry : names) {
+        if (*name == entry.name) return entry.column;
+    }
+    return std::nullopt;
+}
+
+// The chosen column and direction where the report has that column, else the report's own.
+template <class Row, class Column, std::size_t N>
+void sortForTerminal(std::vector<Row>& rows, const ReportOptions& options,
+                     const SortColumnName<Column> (&names)[N], Column ownColumn,
+                     bool ownAscending) {
+    if (const auto chosen = sortColumnNamed(names, options.sortColumn)) {
+        sortRows(rows, *chosen, options.ascending.value_or(true));
+    } else {
+        sortRows(rows, ownColumn, options.ascending.value_or(ownAscending));
+    }
+}
 
 // One report as a titled table; `numeric` columns align right. `cells(i)` gives the texts of
 // row i as views, so that a long temp list is not copied once more for printing.
@@ -123,6 +167,7 @@ void printJson(const ReportOptions& options, const ReportResult& result, std::FI
         json.beginArray("largest");
         for (const LargestFileRow& row : result.largest) {
             json.beginObject();
+            json.field("number", row.number);
             json.field("name", row.fileName);
             json.field("size", row.size);
             json.field("path", row.fullPath);
@@ -165,6 +210,15 @@ void printJson(const ReportOptions& options, const ReportResult& result, std::FI
         }
         json.endArray();
     }
+    json.beginArray("errors");
+    for (const scan::ScanError& error : result.errors) {
+        json.beginObject();
+        json.field("path", error.path);
+        json.field("code", error.code);
+        json.field("message", systemErrorText(static_cast<int>(error.code)));
+        json.endObject();
+    }
+    json.endArray();
     json.endObject();
     std::fputc('\n', out);
 }
@@ -177,7 +231,7 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
     bool havePath = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
-        if (argument == "--format" || argument == "--mask") {
+        if (argument == "--format" || argument == "--mask" || argument == "--sort") {
             if (i + 1 >= arguments.size()) {
                 std::fprintf(errors, "%.*s needs a value\n", static_cast<int>(argument.size()),
                              argument.data());
@@ -190,11 +244,15 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
                     return std::nullopt;
                 }
                 options.mask = std::string(value);
+            } else if (argument == "--sort") {
+                options.sortColumn = std::string(value);
             } else {
                 const auto format = parseOutputFormat(value, errors);
                 if (!format) return std::nullopt;
                 options.format = *format;
             }
+        } else if (argument == "--ascending" || argument == "--descending") {
+            options.ascending = argument == "--ascending";
         } else if (takeDelimitedOption(argument, options.delimited)) {
         } else if (argument == "--largest") {
             options.largest = true;
@@ -226,6 +284,15 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
         return std::nullopt;
     }
     if (chosen == 0) options.largest = options.oldest = options.types = options.temp = true;
+    if (options.sortColumn &&
+        !((options.largest && sortColumnNamed(kLargestSortColumns, options.sortColumn)) ||
+          (options.oldest && sortColumnNamed(kOldestSortColumns, options.sortColumn)) ||
+          (options.types && sortColumnNamed(kTypeSortColumns, options.sortColumn)) ||
+          (options.temp && sortColumnNamed(kTempSortColumns, options.sortColumn)))) {
+        std::fprintf(errors, "unknown sort column for these reports: %s\n",
+                     options.sortColumn->c_str());
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -240,7 +307,6 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     if (options.mask || !options.temp)
         collections->setTempFileMask(options.temp ? *options.mask : "");
 
-    scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
     thread.start();
     ProgressLine progress(errors);
@@ -260,12 +326,19 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     ReportResult result;
     result.path = *path;
     result.stopped = listener->stopped();
+    result.errors = listener->reportErrors();
     // One report at a time, so that only one copy of a long temp list is held at once.
     if (options.largest) result.largest = largestFileRows(collections->largestFiles());
     if (options.oldest) result.oldest = oldestFileRows(collections->oldestFiles());
     if (options.types) result.types = fileTypeRows(collections->fileTypes());
     if (options.temp) result.temp = tempFileRows(collections->tempFiles());
     collections.reset();  // the scan thread let go of it when the walk ended
+    sortForTerminal(result.largest, options, kLargestSortColumns, LargestColumn::Size, false);
+    sortForTerminal(result.oldest, options, kOldestSortColumns, OldestColumn::Date, true);
+    sortForTerminal(result.types, options, kTypeSortColumns, FileTypeColumn::Space, false);
+    sortForTerminal(result.temp, options, kTempSortColumns, TempColumn::FullPath, true);
+
+    printScanErrors(result.errors, errors);
 
     switch (options.format) {
         case OutputFormat::Json:
@@ -283,7 +356,8 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
         std::fputs("cannot write the output\n", errors);
         return kExitScanErrors;
     }
-    return result.stopped ? kExitInterrupted : kExitOk;
+    if (result.stopped) return kExitInterrupted;
+    return result.errors.empty() ? kExitOk : kExitScanErrors;
 }
 
 }  // namespace tarvolin::cli

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cinttypes>
 #include <memory>
 
 #include "cli/CliListener.h"
@@ -98,7 +97,7 @@ void printJson(const ScanResult& result, std::FILE* out) {
         for (const ScanNode& node : *list) {
             json.beginObject();
             json.field("name", node.displayName());
-            json.field("path", node.path);
+            json.field("path", node.path());
             json.field("type", node.isFolder() ? "folder" : "file");
             json.field("size", node.size);
             json.field("files", node.fileCount);
@@ -179,7 +178,6 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     const auto path = resolveFolderArgument(options.path, errors);
     if (!path) return kExitUsage;
 
-    scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
     thread.start();
     auto document = std::make_shared<scan::CTarvolinDoc>();
@@ -202,10 +200,7 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     result.folders = document->foldersSnapshot();
     if (options.includeFiles) result.files = document->filesSnapshot();
 
-    for (const scan::ScanError& error : result.errors) {
-        std::fprintf(errors, "%s: %s (code: %" PRIu32 ")\n", error.path.c_str(),
-                     systemErrorText(static_cast<int>(error.code)).c_str(), error.code);
-    }
+    printScanErrors(result.errors, errors);
     switch (options.format) {
         case OutputFormat::Json:
             printJson(result, out);

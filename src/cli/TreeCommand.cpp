@@ -8,20 +8,25 @@
 #include "cli/CliOutput.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
+#include "exports/EscapedText.h"
 #include "exports/FolderTreeText.h"
 #include "scan/CFolderEnumThread.h"
-#include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
 
 // Writes lines from the scan thread while the walk goes on; remembers the first write error.
+// A file gets the names' raw bytes (it is a record); a terminal gets control characters escaped.
 class TreeWriter {
 public:
-    TreeWriter(std::FILE* stream, const char* lineEnd) : m_stream(stream), m_lineEnd(lineEnd) {}
+    TreeWriter(std::FILE* stream, const char* lineEnd)
+        : m_stream(stream), m_lineEnd(lineEnd), m_escape(isTerminal(stream)) {}
 
     void write(std::string_view name, int depth) {
-        const std::string line = exports::folderTreeLine(name, depth) + m_lineEnd;
+        const std::string line =
+            exports::folderTreeLine(m_escape ? exports::escapeControls(name) : std::string(name),
+                                    depth) +
+            m_lineEnd;
         if (std::fwrite(line.data(), 1, line.size(), m_stream) != line.size() && m_error == 0) {
             m_error = errno != 0 ? errno : EIO;
         }
@@ -35,6 +40,7 @@ public:
 private:
     std::FILE* m_stream;
     const char* m_lineEnd;
+    bool m_escape;
     int m_error = 0;
 };
 
@@ -75,7 +81,6 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     TreeWriter writer(file ? file.get() : out, file ? "\r\n" : "\n");
     writer.write(*path, 0);
 
-    scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
     thread.start();
     ProgressLine progress(errors);
@@ -92,6 +97,8 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
 
+    const std::vector<scan::ScanError> walkErrors = listener->reportErrors();
+    printScanErrors(walkErrors, errors);
     int writeError = writer.finish();
     if (file && std::fclose(file.release()) != 0 && writeError == 0) writeError = errno;
     if (writeError != 0) {
@@ -99,7 +106,8 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
                      systemErrorText(writeError).c_str());
         return kExitScanErrors;
     }
-    return listener->stopped() ? kExitInterrupted : kExitOk;
+    if (listener->stopped()) return kExitInterrupted;
+    return walkErrors.empty() ? kExitOk : kExitScanErrors;
 }
 
 }  // namespace tarvolin::cli

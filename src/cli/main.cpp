@@ -13,6 +13,7 @@
 #include "cli/ScanCommand.h"
 #include "cli/TreeCommand.h"
 #include "common/Version.h"
+#include "scan/PosixDirectoryReader.h"
 
 namespace {
 
@@ -36,14 +37,19 @@ constexpr char kUsage[] =
     "      largest change first; --depth N keeps folders at most N levels below PATH.\n"
     "      Exit 3 when no saved scan covers PATH.\n"
     "  tarvolin-cli tree PATH [-o FILE]\n"
-    "      Prints the folder tree below PATH; FILE gets CR LF line ends.\n"
+    "      Prints the folder tree below PATH; FILE gets CR LF line ends and the names' raw\n"
+    "      bytes, a terminal sees control characters escaped.\n"
     "  tarvolin-cli report PATH [--largest] [--oldest] [--types] [--temp]\n"
     "                           [--format table|json|csv|tsv] [--quote] [--no-headers]\n"
     "                           [--mask TEXT]\n"
+    "                           [--sort name|number|size|date|path|type|ext|count|space]\n"
+    "                           [--ascending|--descending]\n"
     "      The 50 largest and the 50 oldest files below PATH, the space per file type and the\n"
     "      temp files (paths containing a pattern of the \";\"-separated mask TEXT, by default\n"
-    "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed;\n"
-    "      csv and tsv list the one report chosen by its flag.\n"
+    "      \"/temp;/tmp/;.tmp;~.;.~;.old;.chk\"). Without a report flag all four are listed:\n"
+    "      largest first, oldest first, types by space, temp files by path (--sort orders the\n"
+    "      reports that have the column, ascending unless --descending); csv and tsv list the\n"
+    "      one report chosen by its flag.\n"
 #ifdef TARVOLIN_CLI_HTML
     "  tarvolin-cli html PATH -o FILE [--no-drives] [--no-graph]\n"
     "      Scans PATH and writes the HTML report FILE with style.css and graph.jpg beside it\n"
@@ -59,13 +65,16 @@ constexpr char kUsage[] =
     "The scan history is $XDG_DATA_HOME/Brelland/Tarvolin/history.sqlite, or\n"
     "$TARVOLIN_HISTORY_DB, or FILE of --db; only --save writes to it.\n"
     "\n"
-    "Exit status: 0 success, 1 the scan completed with errors, 2 bad arguments or a path that\n"
-    "is not a folder, 130 stopped with Ctrl+C (what was found so far is printed).\n";
+    "Exit status: 0 success, 1 the scan completed with errors (each on stderr as\n"
+    "\"PATH: TEXT (code: N)\"), 2 bad arguments, a path that is not a folder or a relative path\n"
+    "while the current folder is gone, 3 no saved scan covers PATH (changes), 4 --save could\n"
+    "not save, 130 stopped with Ctrl+C (what was found so far is printed).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tarvolin::cli;
+    tarvolin::scan::raiseOpenFileLimit();
     std::vector<std::string_view> arguments(argv + 1, argv + argc);
     if (arguments.empty()) {
         std::fputs(kUsage, stderr);

@@ -1,5 +1,7 @@
 #include "exports/TextTable.h"
 
+#include "exports/EscapedText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -19,7 +21,7 @@ void writeTextTable(std::FILE* out, const std::vector<Align>& columns, std::size
         cells.clear();
         cellsOf(row, cells);
         for (std::size_t column = 0; column < cells.size() && column < widths.size(); ++column)
-            widths[column] = std::max(widths[column], displayWidth(cells[column]));
+            widths[column] = std::max(widths[column], escapedDisplayWidth(cells[column]));
     }
     std::string line;
     for (std::size_t row = 0; row < rowCount; ++row) {
@@ -27,13 +29,17 @@ void writeTextTable(std::FILE* out, const std::vector<Align>& columns, std::size
         cellsOf(row, cells);
         line.clear();
         std::size_t textEnd = 0;  // the line is cut here: padding after the last text goes
-        for (std::size_t column = 0; column < cells.size() && column < widths.size(); ++column) {
-            const std::size_t padding = widths[column] - displayWidth(cells[column]);
+        const std::size_t count = std::min(cells.size(), widths.size());
+        for (std::size_t column = 0; column < count; ++column) {
+            const std::size_t padding = widths[column] - escapedDisplayWidth(cells[column]);
             if (columns[column] == Align::Right) line.append(padding, ' ');
-            line += cells[column];
+            appendEscapedControls(line, cells[column]);
             if (!cells[column].empty()) textEnd = line.size();
+            // Padding after the last cell would only be cut again, once per row: a long cell
+            // in that column must not cost every row its width.
+            if (column + 1 == count) break;
             if (columns[column] == Align::Left) line.append(padding, ' ');
-            if (column + 1 < cells.size()) line += "  ";
+            line += "  ";
         }
         line.resize(textEnd);
         line += '\n';

@@ -18,7 +18,8 @@ std::size_t displayWidth(std::string_view text);
 using TableCells = std::function<void(std::size_t row, std::vector<std::string_view>& cells)>;
 
 // Writes `rowCount` rows, each cell padded to its column's widest cell, two blanks between
-// columns and no padding after a line's last text. Time and memory are linear in the text.
+// columns and no padding after a line's last text. Control characters in cells are shown
+// escaped (escapeControls). Time and memory are linear in the text.
 // Write errors stay on the stream for the caller to check.
 void writeTextTable(std::FILE* out, const std::vector<Align>& columns, std::size_t rowCount,
                     const TableCells& cellsOf);

@@ -8,7 +8,8 @@ namespace tarvolin::history {
 namespace {
 
 FolderRecord recordOf(const scan::ScanNode& node) {
-    return FolderRecord{node.path, node.size, node.fileCount, node.folderCount, node.lastWriteTime};
+    return FolderRecord{node.path(), node.size, node.fileCount, node.folderCount,
+                        node.lastWriteTime};
 }
 
 }  // namespace
@@ -16,7 +17,7 @@ FolderRecord recordOf(const scan::ScanNode& node) {
 std::shared_ptr<FolderSnapshot> snapshotOf(const scan::FolderScanResult& result,
                                            std::int64_t time) {
     auto snapshot = std::make_shared<FolderSnapshot>();
-    snapshot->root = result.root().path;
+    snapshot->root = result.root().path();
     snapshot->time = time;
     const std::vector<const scan::ScanNode*> folders = result.folders();
     snapshot->folders.reserve(folders.size() + 1);

@@ -34,6 +34,9 @@ struct Listing {
     std::uint64_t device = 0;  // the folder itself
     std::uint64_t inode = 0;
     int handle = -1;  // the reader's: its children are opened relative to it
+    // Set by the walker while other threads open children through `handle`, so that the
+    // reader keeps it open.
+    bool shared = false;
 
     std::string_view name(const DirEntry& entry) const {
         return std::string_view(names).substr(entry.nameOffset, entry.nameLength);
@@ -45,16 +48,18 @@ struct Listing {
         lastNameRead.clear();
         device = inode = 0;
         handle = -1;
+        shared = false;
     }
 };
 
 // Reads folders for the walkers on the scan thread. The walker asks for the scanned folder by
 // path, then for every subfolder relative to its parent's still-open listing:
 //   readRoot(path) → readChild(root, entry, path/name) → … → release(child) … → release(root)
-// A listing is released after all of its children. Entries are stat'ed in the order the
-// directory returns them and handed out in name order; entries that vanish between listing and
-// stat are left out. The stop flag is tested before each entry is stat'ed; a stopped listing
-// holds what was stat'ed so far. An implementation may hand out listings it read ahead.
+// A listing is released after all of its children. A reader may close the handle of a listing
+// while it reads deeper folders and open it again when a child of it is read. Entries are stat'ed
+// in the order the directory returns them and handed out in name order; entries that vanish between
+// listing and stat are left out. The stop flag is tested before each entry is stat'ed; a stopped
+// listing holds what was stat'ed so far. An implementation may hand out listings it read ahead.
 class DirectoryReader {
 public:
     virtual ~DirectoryReader() = default;

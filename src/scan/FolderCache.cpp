@@ -8,26 +8,31 @@ namespace tarvolin::scan {
 
 ScanNode* FolderCache::Lookup(std::string_view path) const {
     if (m_nodes.empty()) return nullptr;
-    const auto found = m_nodes.find(path);
+    const auto found = m_nodes.find(Probe{std::hash<std::string_view>()(path), path});
     if (found == m_nodes.end()) return nullptr;
-    if (m_use != nullptr) m_use->taken.push_back(found->get());
-    return found->get();
+    if (m_use != nullptr) m_use->taken.push_back(found->node.get());
+    return found->node.get();
 }
 
 ScanNode* FolderCache::Insert(std::unique_ptr<ScanNode> node) {
-    const auto old = m_nodes.find(std::string_view(node->path));
+    m_pathBuffer.clear();
+    node->link()->appendPath(m_pathBuffer);
+    const Probe probe{std::hash<std::string_view>()(m_pathBuffer), m_pathBuffer};
+    const auto old = m_nodes.find(probe);
     if (old != m_nodes.end()) m_nodes.erase(old);
-    ScanNode* stored = m_nodes.insert(std::move(node)).first->get();
+    ScanNode* stored = m_nodes.insert(Entry{probe.hash, std::move(node)}).first->node.get();
     if (m_use != nullptr) m_use->kept.push_back(stored);
     return stored;
 }
 
 std::vector<const ScanNode*> FolderCache::nodesBelow(std::string_view folder) const {
     std::vector<const ScanNode*> below;
-    for (const auto& node : m_nodes) {
-        if (node->path.size() > folder.size() && isAtOrBelow(node->path, folder)) {
-            below.push_back(node.get());
-        }
+    std::string path;
+    for (const Entry& entry : m_nodes) {
+        path.clear();
+        entry.node->link()->appendPath(path);
+        if (path.size() > folder.size() && isAtOrBelow(path, folder))
+            below.push_back(entry.node.get());
     }
     return below;
 }

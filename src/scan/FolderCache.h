@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -11,9 +12,10 @@
 
 namespace tarvolin::scan {
 
-// Lives on the scan thread; nothing else touches it, so it has no lock. The node's own path is
-// the key (no second copy of every path), compared byte for byte, so case-sensitive. Hashed:
-// every folder of a walk is looked up and inserted once, and nothing needs the keys in order.
+// Lives on the scan thread; nothing else touches it, so it has no lock. Paths are compared byte
+// for byte, so case-sensitive. Hashed: every folder of a walk is looked up and inserted once,
+// and nothing needs the keys in order. No key is stored: an entry keeps its path's hash, and
+// the node's own path link answers whether it has the path looked up.
 class FolderCache {
 public:
     // What one walk used of the cache: the nodes it kept and the cached nodes it took whole.
@@ -44,23 +46,29 @@ public:
     std::vector<const ScanNode*> nodesBelow(std::string_view folder) const;
 
 private:
-    static std::string_view key(std::string_view path) { return path; }
-    static std::string_view key(const std::unique_ptr<ScanNode>& node) { return node->path; }
-    struct PathHash {
-        using is_transparent = void;
-        template <class T>
-        std::size_t operator()(const T& item) const {
-            return std::hash<std::string_view>()(key(item));
-        }
+    struct Entry {
+        std::size_t hash;
+        std::unique_ptr<ScanNode> node;
     };
-    struct PathEqual {
-        using is_transparent = void;
-        template <class A, class B>
-        bool operator()(const A& a, const B& b) const {
-            return key(a) == key(b);
-        }
+    struct Probe {
+        std::size_t hash;
+        std::string_view path;
     };
-    std::unordered_set<std::unique_ptr<ScanNode>, PathHash, PathEqual> m_nodes;
+    struct EntryHash {
+        using is_transparent = void;
+        std::size_t operator()(const Entry& entry) const { return entry.hash; }
+        std::size_t operator()(const Probe& probe) const { return probe.hash; }
+    };
+    struct EntryEqual {
+        using is_transparent = void;
+        bool operator()(const Entry& a, const Entry& b) const { return a.node == b.node; }
+        bool operator()(const Entry& a, const Probe& b) const {
+            return a.hash == b.hash && a.node->link()->hasPath(b.path);
+        }
+        bool operator()(const Probe& a, const Entry& b) const { return (*this)(b, a); }
+    };
+    std::unordered_set<Entry, EntryHash, EntryEqual> m_nodes;
+    std::string m_pathBuffer;  // Insert's, reused so that a walk does not allocate per folder
     std::vector<std::string> m_walkRoots;  // none lies below another
     Use* m_use = nullptr;                  // owned by the walk's caller
 };

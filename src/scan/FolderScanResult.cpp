@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace tarvolin::scan {
 
@@ -11,22 +12,25 @@ std::vector<const ScanNode*> FolderScanResult::folders() const {
 
     // The cached nodes below a taken folder T are those whose path starts with "T/": in byte
     // order they lie together, between "T/" and "T0" ('0' follows '/').
-    std::vector<const ScanNode*> cached = m_cache.nodesBelow(m_root.path);
-    const auto byPath = [](const ScanNode* a, const ScanNode* b) { return a->path < b->path; };
-    std::sort(cached.begin(), cached.end(), byPath);
+    // Nodes keep no paths of their own, so each is built once here.
+    std::vector<std::pair<std::string, const ScanNode*>> cached;
+    for (const ScanNode* node : m_cache.nodesBelow(m_root.path()))
+        cached.emplace_back(node->path(), node);
+    std::sort(cached.begin(), cached.end());
     const auto firstNotBefore = [&cached](const std::string& path) {
         return std::lower_bound(
             cached.begin(), cached.end(), path,
-            [](const ScanNode* node, const std::string& key) { return node->path < key; });
+            [](const auto& entry, const std::string& key) { return entry.first < key; });
     };
     for (const ScanNode* taken : m_use.taken) {
         folders.push_back(taken);
-        std::string prefix = taken->path;
+        std::string prefix = taken->path();
         if (prefix.back() != '/') prefix += '/';
         const auto begin = firstNotBefore(prefix);
         prefix.back() = static_cast<char>('/' + 1);
         const auto end = firstNotBefore(prefix);
-        folders.insert(folders.end(), begin, end);
+        for (auto entry = begin; entry != end; ++entry)
+            folders.push_back(entry->second);
     }
     return folders;
 }

@@ -21,6 +21,10 @@ namespace {
 constexpr std::int64_t kFirstSafeTime = -2208988800LL + 2 * 86400;
 constexpr std::int64_t kLastSafeTime = 253402300799LL;
 
+// A folder whose subfolders are offered keeps its descriptor until they are settled; offering
+// only near the top bounds the descriptors that a deep walk holds.
+constexpr std::size_t kDeepestOffer = 16;
+
 void addTotals(ScanNode& parent, const ScanNode& child) {
     parent.size += child.size;
     parent.fileCount += child.fileCount;
@@ -57,6 +61,20 @@ private:
     ScanListener& m_listener;
     const FolderWalker::ErrorRecorder& m_recordError;
     FolderCache& m_cache;
+};
+
+// The report walk's errors go to the listener, which may show them or not.
+class ReportErrorSink final : public WalkSink {
+public:
+    explicit ReportErrorSink(ScanListener& listener) : m_listener(listener) {}
+    void enteringFolder(const std::string&, std::size_t, std::string_view) override {}
+    void error(std::uint32_t code, std::string path) override {
+        m_listener.reportError(code, path);
+    }
+    ScanNode* keep(std::unique_ptr<ScanNode>) override { return nullptr; }
+
+private:
+    ScanListener& m_listener;
 };
 
 }  // namespace
@@ -142,6 +160,8 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     DirectSink sink(listener, m_recordError, *m_cache);
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(path);
+    m_path = path;
+    root.pathLength = m_path.size();
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
     m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
@@ -155,10 +175,12 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
 void FolderWalker::walkTask(SubtreeTask& task) {
     task.log.setRoot(task.path);
     Frame& root = frame(0);
-    root.node = std::make_unique<ScanNode>(task.path);
+    root.node = std::make_unique<ScanNode>(task.parentLink, task.parent->name(task.entry));
+    m_path = task.path;
+    root.pathLength = m_path.size();
     root.childrenMayBeCached = false;  // only folders no cache lookup can hit are offered
-    m_reader.readChild(*task.parent, task.entry, root.node->path, root.listing, m_stop);
-    if (!openedListing(root, root.node->path, &task.log)) return;
+    m_reader.readChild(*task.parent, task.entry, m_path, root.listing, m_stop);
+    if (!openedListing(root, m_path, &task.log)) return;
     task.node = walk(WalkState{task.log, nullptr, false, true, task.ancestors.get()});
 }
 
@@ -193,16 +215,19 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     ScanNode& node = *current.node;
     const std::string_view name = current.listing.name(entry);
     const bool collect = walk.collect && depth == 0;
+    // m_path names the entry from here on.
+    m_path.resize(current.pathLength);
+    appendName(m_path, name);
 
     if (!entry.isDirectory) {
         ++node.fileCount;
         if (entry.statError != 0) {
-            walk.sink.error(static_cast<std::uint32_t>(entry.statError), joinPath(node.path, name));
+            walk.sink.error(static_cast<std::uint32_t>(entry.statError), m_path);
             return false;
         }
         node.size += entry.size;
         if (collect && walk.document != nullptr && !stopped()) {
-            auto file = std::make_unique<ScanNode>(joinPath(node.path, name));
+            auto file = std::make_unique<ScanNode>(node.link(), name);
             file->size = entry.size;
             file->fileCount = 1;
             file->attributes = entry.attributes;
@@ -213,26 +238,25 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     }
 
     ++node.folderCount;
-    std::string childPath = joinPath(node.path, name);
     if (entry.statError != 0) {
-        walk.sink.error(static_cast<std::uint32_t>(entry.statError), std::move(childPath));
+        walk.sink.error(static_cast<std::uint32_t>(entry.statError), m_path);
         return false;
     }
     if (!walk.bypassCache && current.childrenMayBeCached) {
-        if (ScanNode* cached = m_cache->Lookup(childPath)) {
+        if (ScanNode* cached = m_cache->Lookup(m_path)) {
             addTotals(node, *cached);
             if (collect && walk.document != nullptr && !stopped()) walk.document->AddChild(cached);
             return false;
         }
     }
     if (entry.onPseudoFileSystem) {
-        adoptChild(current, entry, std::make_unique<ScanNode>(std::move(childPath)), walk, collect);
+        adoptChild(current, entry, std::make_unique<ScanNode>(node.link(), name), walk, collect);
         return false;
     }
 
-    walk.sink.enteringFolder(childPath, depth, name);
+    walk.sink.enteringFolder(m_path, depth, name);
     if (isOnWalkPath(depth, entry, walk.outer)) {
-        walk.sink.error(ELOOP, std::move(childPath));
+        walk.sink.error(ELOOP, m_path);
         return false;
     }
     const std::size_t entryIndex =
@@ -240,7 +264,7 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     if (SubtreeTask* task = offeredTaskFor(current, entryIndex)) {
         if (!m_pool->reclaim(*task)) {
             // Another thread walked it: take its findings in the order this walk would have.
-            m_pool->await(*task, helper());
+            m_pool->await(*task, helper());  // the helper keeps its own m_path
             task->state = SubtreeTask::State::Settled;
             task->log.replayInto(walk.sink, depth + 1);
             if (task->node) adoptChild(current, entry, std::move(task->node), walk, collect);
@@ -250,10 +274,11 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     Frame& child = frame(depth + 1);
     child.childrenMayBeCached =
         current.childrenMayBeCached ||
-        std::find(m_rootsBelow.begin(), m_rootsBelow.end(), childPath) != m_rootsBelow.end();
-    child.node = std::make_unique<ScanNode>(std::move(childPath));
-    m_reader.readChild(current.listing, entry, child.node->path, child.listing, m_stop);
-    if (!openedListing(child, child.node->path, &walk.sink)) {
+        std::find(m_rootsBelow.begin(), m_rootsBelow.end(), m_path) != m_rootsBelow.end();
+    child.node = std::make_unique<ScanNode>(node.link(), name);
+    child.pathLength = m_path.size();
+    m_reader.readChild(current.listing, entry, m_path, child.listing, m_stop);
+    if (!openedListing(child, m_path, &walk.sink)) {
         child.node.reset();
         return false;
     }
@@ -276,7 +301,7 @@ void FolderWalker::adoptChild(Frame& parent, const DirEntry& entry, std::unique_
 // walk enters next. Only folders that no cache lookup can hit are offered: a pool thread has no
 // cache.
 void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
-    if (m_pool == nullptr || !m_pool->wantsWork() || stopped()) return;
+    if (m_pool == nullptr || depth > kDeepestOffer || !m_pool->wantsWork() || stopped()) return;
     Frame& current = frame(depth);
     if (!walk.bypassCache && current.childrenMayBeCached) return;
     std::shared_ptr<std::vector<FolderIdentity>> ancestors;
@@ -286,7 +311,8 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
         const DirEntry& entry = entries[i];
         if (!entry.isDirectory || entry.statError != 0 || entry.onPseudoFileSystem) continue;
         if (std::exchange(first, false)) continue;
-        std::string path = joinPath(current.node->path, current.listing.name(entry));
+        std::string path = joinPath(std::string_view(m_path).substr(0, current.pathLength),
+                                    current.listing.name(entry));
         const bool earlierRootBelow =
             std::any_of(m_rootsBelow.begin(), m_rootsBelow.end(),
                         [&path](const std::string& root) { return isAtOrBelow(root, path); });
@@ -305,10 +331,14 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
         task->entry = entry;
         task->entryIndex = i;
         task->path = std::move(path);
+        task->parentLink = current.node->link();
         task->ancestors = ancestors;
         current.offered.push_back(std::move(task));
     }
-    if (!current.offered.empty()) m_pool->offer(current.offered);
+    if (!current.offered.empty()) {
+        current.listing.shared = true;
+        m_pool->offer(current.offered);
+    }
 }
 
 // The offered task of the entry this walk has reached, if any; the walk reaches entries in
@@ -331,13 +361,15 @@ void FolderWalker::settleOffered(Frame& frame) {
     }
     frame.offered.clear();
     frame.nextOffered = 0;
+    frame.listing.shared = false;
 }
 
 void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanListener& listener,
                                     ReportSink* sink) {
+    ReportErrorSink errors(listener);
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (!openedListing(root, path, nullptr)) return;
+    if (!openedListing(root, path, &errors)) return;
     m_path = path;
     root.pathLength = m_path.size();
 
@@ -357,16 +389,22 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
 
         if (entry.isDirectory) {
             listener.reportFolderEntered(name, depth + static_cast<int>(level) + 1);
-            if (entry.statError != 0 || entry.onPseudoFileSystem ||
-                isOnWalkPath(level, entry, nullptr)) {
+            if (entry.statError != 0) {
+                errors.error(static_cast<std::uint32_t>(entry.statError), m_path);
+                continue;
+            }
+            if (entry.onPseudoFileSystem) continue;
+            if (isOnWalkPath(level, entry, nullptr)) {
+                errors.error(ELOOP, m_path);
                 continue;
             }
             Frame& child = frame(level + 1);
             child.pathLength = m_path.size();
             m_reader.readChild(current.listing, entry, m_path, child.listing, m_stop);
-            if (openedListing(child, m_path, nullptr)) ++level;
+            if (openedListing(child, m_path, &errors)) ++level;
             continue;
         }
+        if (entry.statError != 0) errors.error(static_cast<std::uint32_t>(entry.statError), m_path);
 
         if (sink == nullptr) continue;
         ReportFile file;

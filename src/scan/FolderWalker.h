@@ -64,7 +64,7 @@ private:
         Listing listing;
         std::unique_ptr<ScanNode> node;    // folder walk only
         std::size_t next = 0;              // the next entry to process
-        std::size_t pathLength = 0;        // report walk: length of m_path at this folder
+        std::size_t pathLength = 0;        // length of m_path at this folder
         bool childrenMayBeCached = false;  // folder walk: an earlier walk reached below it
         std::vector<std::shared_ptr<SubtreeTask>> offered;  // in entry order
         std::size_t nextOffered = 0;
@@ -104,7 +104,9 @@ private:
     // One frame per level, each on the heap so that growing never moves the outer frames that
     // the walk still refers to.
     std::vector<std::unique_ptr<Frame>> m_frames;
-    std::string m_path;                     // report walk: the current path
+    // The path of the folder or entry the walk is at, kept in one buffer so that a deep walk
+    // holds each name once.
+    std::string m_path;
     std::vector<std::string> m_rootsBelow;  // folder walk: earlier walk roots below its root
     // Walks other offered subtrees while this one waits for a helper; made when first needed.
     std::unique_ptr<DirectoryReader> m_helperReader;

@@ -77,7 +77,8 @@ bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// open() of a path that may be longer than PATH_MAX: component by component from "/".
+}  // namespace
+
 int openDirectoryPath(const std::string& path) {
     constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
     if (path.size() < PATH_MAX || path.empty() || path[0] != '/') {
@@ -101,6 +102,10 @@ int openDirectoryPath(const std::string& path) {
     return fd;
 }
 
+namespace {
+
+constexpr int kChildFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
 }  // namespace
 
 PosixDirectoryReader::PosixDirectoryReader() : m_buffer(kBufferSize) {}
@@ -108,6 +113,8 @@ PosixDirectoryReader::PosixDirectoryReader() : m_buffer(kBufferSize) {}
 void PosixDirectoryReader::readRoot(const std::string& path, Listing& out,
                                     const std::atomic<bool>& stop) {
     out.reset();
+    m_open.clear();
+    m_held = 0;
     const int fd = openDirectoryPath(path);
     if (fd < 0) {
         out.openError = errno;
@@ -118,9 +125,8 @@ void PosixDirectoryReader::readRoot(const std::string& path, Listing& out,
         out.device = self.st_dev;
         out.inode = self.st_ino;
     }
-    out.handle = fd;
-    readEntries(fd, out);
-    statEntries(fd, out, stop);
+    m_open.push_back(OpenFolder{&out, std::string()});
+    read(fd, out, stop);
 }
 
 void PosixDirectoryReader::readChild(const Listing& parent, const DirEntry& entry,
@@ -128,16 +134,90 @@ void PosixDirectoryReader::readChild(const Listing& parent, const DirEntry& entr
                                      const std::atomic<bool>& stop) {
     out.reset();
     const char* name = parent.names.data() + entry.nameOffset;
-    const int fd = openat(parent.handle, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    std::size_t level = m_open.size();
+    while (level > 0 && m_open[level - 1].listing != &parent)
+        --level;
+    int fd;
+    if (level == 0) {
+        // Another reader's listing, which stays open while this walk starts below it.
+        m_open.clear();
+        m_held = 0;
+        fd = openat(parent.handle, name, kChildFlags);
+    } else {
+        forgetFrom(level);  // what lay below `parent` was released
+        Listing& above = *m_open[level - 1].listing;
+        fd = above.handle >= 0 || reopen(level - 1) ? openat(above.handle, name, kChildFlags) : -1;
+    }
     if (fd < 0) {
         out.openError = errno;
         return;
     }
     out.device = entry.device;
     out.inode = entry.inode;
+    m_open.push_back(OpenFolder{&out, std::string(name, entry.nameLength)});
+    read(fd, out, stop);
+}
+
+void PosixDirectoryReader::read(int fd, Listing& out, const std::atomic<bool>& stop) {
     out.handle = fd;
+    if (++m_held > kHeldLevels + 1) closeShallowest();
     readEntries(fd, out);
     statEntries(fd, out, stop);
+}
+
+void PosixDirectoryReader::release(Listing& listing) {
+    for (std::size_t level = m_open.size(); level > 0; --level) {
+        if (m_open[level - 1].listing != &listing) continue;
+        forgetFrom(level - 1);
+        break;
+    }
+    closeListing(listing);
+}
+
+void PosixDirectoryReader::forgetFrom(std::size_t level) {
+    for (std::size_t below = level; below < m_open.size(); ++below) {
+        if (m_open[below].listing->handle >= 0) --m_held;
+    }
+    m_open.resize(level);
+}
+
+// Opens the folder at `level` again from its nearest open ancestor (the root always is), and
+// makes sure it is still the folder that was listed. False with errno set when it is not.
+bool PosixDirectoryReader::reopen(std::size_t level) {
+    std::size_t from = level;
+    while (m_open[from].listing->handle < 0)
+        --from;
+    int fd = m_open[from].listing->handle;
+    for (std::size_t next = from + 1; next <= level; ++next) {
+        const int opened = openat(fd, m_open[next].name.c_str(), kChildFlags);
+        const int savedErrno = errno;
+        if (next > from + 1) close(fd);
+        errno = savedErrno;
+        if (opened < 0) return false;
+        fd = opened;
+    }
+    Listing& listing = *m_open[level].listing;
+    struct stat self {};
+    if (fstat(fd, &self) != 0 || self.st_dev != listing.device || self.st_ino != listing.inode) {
+        close(fd);
+        errno = ENOENT;  // moved or replaced since it was listed
+        return false;
+    }
+    listing.handle = fd;
+    if (++m_held > kHeldLevels + 1) closeShallowest();
+    return true;
+}
+
+// The shallowest descriptors are the ones needed last: the walk comes back to them only after
+// everything below them is done.
+void PosixDirectoryReader::closeShallowest() {
+    for (std::size_t level = 1; level + 1 < m_open.size(); ++level) {
+        Listing& listing = *m_open[level].listing;
+        if (listing.handle < 0 || listing.shared) continue;
+        closeListing(listing);
+        --m_held;
+        return;
+    }
 }
 
 void PosixDirectoryReader::closeListing(Listing& listing) {

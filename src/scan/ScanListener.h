@@ -1,6 +1,7 @@
 // ScanListener: what the scan thread tells the window that asked for a scan.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,8 @@ class FolderScanResult;
 //   scanStarting(path) → enteringFolder(path/sub)… → scanComplete(stopped, root)
 //     [→ folderScanResult(result), when it ran to its end with a root]
 // A report scan:
-//   reportFolderEntered(name, depth)… → reportComplete(stopped)
+//   reportFolderEntered(name, depth)… → reportComplete(stopped), with reportError(code, path)
+//   for each folder or entry that could not be read, in walk order
 // A receiver that marshals to another thread copies what it needs before returning.
 class ScanListener {
 public:
@@ -36,6 +38,12 @@ public:
     virtual void reportFolderEntered(std::string_view name, int depth) {
         (void)name;
         (void)depth;
+    }
+    // The report walk's counterpart of the folder scan's error list (a ScanError's code and
+    // path); the window ignores it, the terminal shows it.
+    virtual void reportError(std::uint32_t code, const std::string& path) {
+        (void)code;
+        (void)path;
     }
     virtual void reportComplete(bool stopped) { (void)stopped; }
 };

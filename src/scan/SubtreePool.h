@@ -36,6 +36,7 @@ struct SubtreeTask {
     DirEntry entry;
     std::size_t entryIndex = 0;  // in the parent listing
     std::string path;
+    std::shared_ptr<const PathLink> parentLink;  // of the offering walk's folder node
     // The folders above it, outermost first: the loop guard of a walk that starts here.
     std::shared_ptr<const std::vector<FolderIdentity>> ancestors;
 

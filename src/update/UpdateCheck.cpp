@@ -1,6 +1,7 @@
 #include "update/UpdateCheck.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -27,8 +28,25 @@ UpdateCheckConfig UpdateCheckConfig::fromEnvironment(std::string* problem) {
     config.host = kUpdateHost;
     config.port = kUpdatePort;
     config.productVersion = kVersionText;
+    std::string problems;
     if (const char* host = std::getenv("TARVOLIN_UPDATE_HOST"); host != nullptr && *host != '\0') {
-        config.host = host;
+        if (isHostText(host)) {
+            config.host = host;
+        } else {
+            // Shown as C escapes: the value may hold anything, control characters included.
+            std::string shown;
+            for (const char c : std::string_view(host)) {
+                const auto byte = static_cast<unsigned char>(c);
+                if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+                    shown += c;
+                } else {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+                    shown += escaped;
+                }
+            }
+            problems = "TARVOLIN_UPDATE_HOST ignored, not a host name or address: " + shown;
+        }
     }
     if (const char* port = std::getenv("TARVOLIN_UPDATE_PORT"); port != nullptr) {
         const std::string text = port;
@@ -40,11 +58,26 @@ UpdateCheckConfig UpdateCheckConfig::fromEnvironment(std::string* problem) {
         }
         if (valid && value >= 1 && value <= 65535) {
             config.port = static_cast<int>(value);
-        } else if (problem != nullptr) {
-            *problem = "TARVOLIN_UPDATE_PORT ignored, not a port number: " + text;
+        } else {
+            if (!problems.empty()) problems += '\n';
+            problems += "TARVOLIN_UPDATE_PORT ignored, not a port number: " + text;
         }
     }
+    if (problem != nullptr) *problem = std::move(problems);
     return config;
+}
+
+bool isHostText(std::string_view text) {
+    if (text.size() > 2 && text.front() == '[' && text.back() == ']') {
+        const std::string_view address = text.substr(1, text.size() - 2);
+        return address.find_first_not_of("0123456789abcdefABCDEF:.") == std::string_view::npos;
+    }
+    if (text.empty() || text.size() > 253) return false;
+    for (const char c : text) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
+    }
+    return true;
 }
 
 UpdateCheck::UpdateCheck(UpdateCheckConfig config) : m_config(std::move(config)) {}
@@ -88,10 +121,12 @@ bool UpdateCheck::isRunning() const {
 }
 
 void UpdateCheck::run(std::shared_ptr<State> state, UpdateCheckConfig config) {
-    const int resultCode = state->socket.HttpGet(config.host, config.port, kVersionDocumentPath,
-                                                 state->response, config.timeout);
-    UpdateCheckResult result = evaluateUpdateResponse(resultCode, state->socket.statusLine(),
-                                                      state->response, config.productVersion);
+    const int resultCode =
+        state->socket.HttpGet(config.host, config.port, kVersionDocumentPath, state->response,
+                              config.timeout, config.exchangeLimit);
+    UpdateCheckResult result =
+        evaluateUpdateResponse(resultCode, state->socket.statusLine(), state->response,
+                               config.productVersion, state->socket.failure());
     state->socket.Close();
 
     std::lock_guard lock(state->mutex);

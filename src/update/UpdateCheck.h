@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "update/UpdateCheckResult.h"
@@ -13,16 +14,24 @@
 namespace tarvolin::update {
 
 struct UpdateCheckConfig {
-    std::string host;  // a name or a dotted IPv4 address
+    std::string host;  // a name, a dotted IPv4 address or an IPv6 address in brackets
     int port = 80;
     std::chrono::milliseconds timeout{30000};  // for each wait of the send and the read
     std::string productVersion;                // the installed version, as the build states it
+    // For the whole exchange, from the connect to the result: a server that trickles a byte at
+    // a time never lets a single wait run out.
+    std::chrono::milliseconds exchangeLimit{40000};
 
     // The product's update server and the build's version; TARVOLIN_UPDATE_HOST (when not
-    // empty) and TARVOLIN_UPDATE_PORT (1 to 65535) override host and port. A port value that
-    // is no port number is ignored and described in `problem`, if given.
+    // empty) and TARVOLIN_UPDATE_PORT (1 to 65535) override host and port. A value that is no
+    // host (isHostText) or no port number is ignored and described in `problem`, if given.
     static UpdateCheckConfig fromEnvironment(std::string* problem = nullptr);
 };
+
+// A host name or address as it may go into the request: letters, digits, "-" and "." (a name
+// or an IPv4 address), or an IPv6 address in brackets ("[::1]"). Anything else, such as a CR
+// LF that would add header lines, is not.
+bool isHostText(std::string_view text);
 
 // Owned by the object that shows the result (a dialog, the terminal command) and driven from
 // its thread; the request runs on a thread that this object starts. The worker owns its socket

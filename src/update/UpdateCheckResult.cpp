@@ -16,12 +16,52 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-UpdateCheckResult failed(UpdateCheckResult result, std::string statusText) {
+const char* failureReason(int resultCode, HttpFailure failure) {
+    switch (failure) {
+        case HttpFailure::HostNotFound:
+            return "host not found";
+        case HttpFailure::Refused:
+            return "connection refused";
+        case HttpFailure::TimedOut:
+            return "timed out";
+        case HttpFailure::ClosedEarly:
+            return "connection closed early";
+        case HttpFailure::TooLarge:
+            return "response too large";
+        case HttpFailure::Stopped:
+            return "stopped";
+        case HttpFailure::None:
+        case HttpFailure::Other:
+            break;
+    }
+    switch (resultCode) {
+        case kHttpHostNotFound:
+            return "host not found";
+        case kHttpConnectRefused:
+            return "connection refused";
+        case kHttpConnectTimedOut:
+        case kHttpTransferTimedOut:
+            return "timed out";
+        case kHttpStopped:
+            return "stopped";
+        case kHttpBadStatusLine:
+            return "no HTTP status line";
+        default:
+            return "connection failed";
+    }
+}
+
+UpdateCheckResult failed(UpdateCheckResult result, std::string statusText, std::string reason) {
     result.state = UpdateCheckState::Failed;
     result.statusText = std::move(statusText);
+    result.reason = std::move(reason);
     result.installedVersion = kUnknownVersionText;
     result.latestVersion = kUnknownVersionText;
     return result;
+}
+
+bool isBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
 }  // namespace
@@ -47,14 +87,17 @@ bool isWebLink(std::string_view link) {
 }
 
 UpdateCheckResult evaluateUpdateResponse(int resultCode, const HttpStatusLine& status,
-                                         std::string_view response,
-                                         std::string_view productVersion) {
+                                         std::string_view response, std::string_view productVersion,
+                                         HttpFailure failure) {
     UpdateCheckResult result;
     result.resultCode = resultCode;
-    if (resultCode != kHttpOk) return failed(std::move(result), kUpdateFailedText);
+    if (resultCode != kHttpOk) {
+        return failed(std::move(result), kUpdateFailedText, failureReason(resultCode, failure));
+    }
     result.statusCode = status.code;
     if (status.code < 200 || status.code >= 300) {
-        return failed(std::move(result), kUpdateErrorPrefix + status.reason);
+        return failed(std::move(result), kUpdateErrorPrefix + status.reason,
+                      "HTTP status " + std::to_string(status.code));
     }
 
     const std::size_t headerEnd = response.find("\r\n\r\n");
@@ -65,8 +108,9 @@ UpdateCheckResult evaluateUpdateResponse(int resultCode, const HttpStatusLine& s
     const XmlNode& latest = document.FirstElementByPath(document.Root(), kCurrentVersionPath);
     const XmlNode& download = document.FirstElementByPath(document.Root(), kDownloadLinkPath);
     const XmlNode& whatsNew = document.FirstElementByPath(document.Root(), kWhatsNewLinkPath);
-    if (latest.isEmpty() || download.isEmpty() || whatsNew.isEmpty()) {
-        return failed(std::move(result), kUpdateInvalidFileText);
+    // A blank version would read as a success that tells nothing.
+    if (latest.isEmpty() || download.isEmpty() || whatsNew.isEmpty() || isBlank(latest.text())) {
+        return failed(std::move(result), kUpdateInvalidFileText, "not a version document");
     }
 
     result.state = UpdateCheckState::Done;

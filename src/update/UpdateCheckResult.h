@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "update/EventSocket.h"
 #include "update/HttpStatusLine.h"
 
 namespace tarvolin::update {
@@ -32,6 +33,9 @@ struct UpdateCheckResult {
     int resultCode = 0;  // of EventSocket::HttpGet
     int statusCode = 0;  // of the response's status line; 0 when none was read
     std::string statusText;
+    // Why a check failed, for the terminal ("connection refused", "timed out", "HTTP status
+    // 404", "not a version document", ...); empty when it did not.
+    std::string reason;
     std::string installedVersion;  // as shown: "Unknown" whenever the state is Failed
     std::string latestVersion;     // likewise
     // Empty unless the document gave an http:// or https:// URL: its button stays disabled.
@@ -39,12 +43,14 @@ struct UpdateCheckResult {
     std::string whatsNewLink;
 };
 
-// The result of a request that ended with `resultCode`, the status line it read and the whole
-// `response`; the document is what follows the first blank line ("\r\n\r\n"), empty without one.
-// `productVersion` is the build's version text ("2, 1, 0, 5" style or dotted).
+// The result of a request that ended with `resultCode` (`failure` tells more of a failed
+// one), the status line it read and the whole `response`; the document is what follows the
+// first blank line ("\r\n\r\n"), empty without one. A document without the three elements, or
+// with an empty version, is invalid. `productVersion` is the build's version text ("2, 1, 0, 5"
+// style or dotted).
 UpdateCheckResult evaluateUpdateResponse(int resultCode, const HttpStatusLine& status,
-                                         std::string_view response,
-                                         std::string_view productVersion);
+                                         std::string_view response, std::string_view productVersion,
+                                         HttpFailure failure = HttpFailure::Other);
 
 // "2, 1, 0, 5" → "2.1.0.5": commas become full stops, spaces go. "Unknown" when empty.
 std::string installedVersionText(std::string_view productVersion);

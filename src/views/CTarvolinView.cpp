@@ -196,10 +196,10 @@ void CTarvolinView::activateRow(int row) {
     const auto node = m_model->node(row);
     if (!node) return;
     if (node->isFolder()) {
-        emit folderActivated(node->path);
+        emit folderActivated(node->path());
     } else {
         // A file that nothing can open is not reported.
-        ItemActions::current()->openUrl(fileUrl(node->path));
+        ItemActions::current()->openUrl(fileUrl(node->path()));
     }
 }
 

@@ -167,7 +167,7 @@ std::optional<scan::ScanNode> DetailsModel::node(int row) const {
 
 std::string DetailsModel::path(int row) const {
     std::string path;
-    visitRow(row, [&](const scan::ScanNode& node) { path = node.path; });
+    visitRow(row, [&](const scan::ScanNode& node) { path = node.path(); });
     return path;
 }
 
@@ -181,7 +181,7 @@ QIcon DetailsModel::icon(int row) const {
         cached = node.iconIndex;
         // The path is copied only for the first request of a file's icon.
         if ((cached < 0 || cached >= static_cast<std::int32_t>(m_icons.size())) && !slot->folder)
-            path = node.path;
+            path = node.path();
     };
     if (!(slot->folder ? document.visitFolder(slot->index, read)
                        : document.visitFile(slot->index, read)))

@@ -55,12 +55,17 @@ TEST(CheckUpdateCommandTest, PrintsTheStatusAndBothVersionsAndExitsByTheOutcome)
              "\nLatest version: 2.2.0.1\n",
          ""},
         {"HTTP/1.0 200 OK\r\n\r\n<VersionInfo/>", nullptr, 1,
-         "Error during update check: invalid version file\n" + unknown, ""},
+         "Error during update check: invalid version file\nReason: not a version document\n" +
+             unknown,
+         ""},
         // A reason phrase with an escape sequence is not passed to the terminal as it is.
         {"HTTP/1.0 503 Busy\x1b[2J now\r\n\r\n", nullptr, 1,
-         "Error during update check: Busy?[2J now\n" + unknown, ""},
-        {std::nullopt, nullptr, 1, "Update check failed! Please try again later.\n" + unknown, ""},
-        {"", "http", 1, "Update check failed! Please try again later.\n" + unknown,
+         "Error during update check: Busy?[2J now\nReason: HTTP status 503\n" + unknown, ""},
+        {std::nullopt, nullptr, 1,
+         "Update check failed! Please try again later.\nReason: connection refused\n" + unknown,
+         ""},
+        {"", "http", 1,
+         "Update check failed! Please try again later.\nReason: host not found\n" + unknown,
          "TARVOLIN_UPDATE_PORT ignored, not a port number: http\n"},
     };
     for (const auto& c : cases) {
@@ -73,7 +78,7 @@ TEST(CheckUpdateCommandTest, PrintsTheStatusAndBothVersionsAndExitsByTheOutcome)
             port = refusing.emplace().port();
         }
         // With the port ignored the check goes to port 80 of a host that cannot be resolved.
-        const std::string host = c.port != nullptr ? "no such host" : "127.0.0.1";
+        const std::string host = c.port != nullptr ? "no-such-host.invalid" : "127.0.0.1";
         std::string out, errors;
         EXPECT_EQ(
             runWithServer(host, c.port != nullptr ? c.port : std::to_string(port), {}, out, errors),

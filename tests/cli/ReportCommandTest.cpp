@@ -5,9 +5,11 @@
 
 #include <fcntl.h>
 #include <ftw.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <random>
@@ -60,8 +62,9 @@ void expectReportsMatchTheTree(const std::string& root, const std::string& mask)
     const Json json = runJson({root, "--mask", mask});
     EXPECT_EQ(json["path"].text, root);
 
-    // Best 50 by size and by time: the same keys, in a heap with the worst first, every file
-    // strictly beyond the boundary listed, and each row true to its file.
+    // Best 50 by size and by time: the same keys, best first (largest, oldest), every file
+    // strictly beyond the boundary listed, and each row true to its file. The largest files keep
+    // the "#" of their place in the store, 0 to 49.
     for (const bool bySize : {true, false}) {
         const auto key = [bySize](const FileFacts& f) { return bySize ? f.size : -f.time; };
         std::vector<std::int64_t> expected;
@@ -71,6 +74,7 @@ void expectReportsMatchTheTree(const std::string& root, const std::string& mask)
         expected.resize(50);
         const auto& rows = json[bySize ? "largest" : "oldest"].items;
         std::vector<std::int64_t> keys;
+        std::vector<std::int64_t> numbers;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const FileFacts& facts = files.at(rows[i]["path"].text);
             EXPECT_EQ(rows[i]["size"].integer(), facts.size);
@@ -80,12 +84,14 @@ void expectReportsMatchTheTree(const std::string& root, const std::string& mask)
             EXPECT_EQ(rows[i]["name"].text,
                       rows[i]["path"].text.substr(rows[i]["path"].text.rfind('/') + 1));
             keys.push_back(key(facts));
-            if (i > 0) {
-                EXPECT_LE(keys[(i - 1) / 2], keys[i]) << "not a heap at " << i;
-            }
+            if (bySize) numbers.push_back(rows[i]["number"].integer());
         }
-        std::sort(keys.rbegin(), keys.rend());
         EXPECT_EQ(keys, expected);
+        if (bySize) {
+            std::sort(numbers.begin(), numbers.end());
+            for (std::size_t i = 0; i < numbers.size(); ++i)
+                EXPECT_EQ(numbers[i], static_cast<std::int64_t>(i));
+        }
         for (const auto& [path, facts] : files) {
             if (key(facts) <= expected.back()) continue;
             EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const Json& row) {
@@ -116,7 +122,11 @@ void expectReportsMatchTheTree(const std::string& root, const std::string& mask)
         }
     }
     std::vector<std::string> extensions;
-    for (const Json& row : json["types"].items) {
+    const auto& typeRows = json["types"].items;
+    for (const Json& row : typeRows) {
+        if (!extensions.empty()) {
+            EXPECT_GE(typeRows[extensions.size() - 1]["space"].integer(), row["space"].integer());
+        }
         extensions.push_back(row["ext"].text);
         EXPECT_EQ(row["count"].integer(), types[row["ext"].text].first) << row["ext"].text;
         EXPECT_EQ(row["space"].integer(), types[row["ext"].text].second) << row["ext"].text;
@@ -125,10 +135,20 @@ void expectReportsMatchTheTree(const std::string& root, const std::string& mask)
     std::vector<std::string> keys;
     for (const auto& [extension, counts] : types)
         keys.push_back(extension);
-    EXPECT_EQ(extensions, keys);  // byte order, as std::map keeps them
+    std::sort(extensions.begin(), extensions.end());
+    EXPECT_EQ(extensions, keys);
 
+    // Temp files by path, A-Z folded to a-z.
+    const auto folded = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+        return text;
+    };
     std::vector<std::string> listed;
     for (const Json& row : json["temp"].items) {
+        if (!listed.empty()) {
+            EXPECT_LE(folded(listed.back()), folded(row["path"].text));
+        }
         listed.push_back(row["path"].text);
         EXPECT_EQ(row["size"].integer(), files.at(row["path"].text).size);
     }
@@ -200,6 +220,9 @@ TEST(ReportCommandTest, ArgumentsChooseReportsAndRejectBadValues) {
         {{"/p", "--mask"}, ""},
         {{"--largest"}, ""},
         {{"/p", "/q"}, ""},
+        {{"/p", "--sort", "date", "--descending"}, "LOYT"},
+        {{"/p", "--types", "--sort", "date"}, ""},  // no such column in the chosen report
+        {{"/p", "--sort", "colour"}, ""},
     };
     std::FILE* errors = std::tmpfile();
     for (const auto& c : cases) {
@@ -218,10 +241,53 @@ TEST(ReportCommandTest, ArgumentsChooseReportsAndRejectBadValues) {
     tree.file("a.txt", 1);
     const Json json = runJson({tree.root(), "--oldest", "--temp"});
     EXPECT_THAT(json.fields,
-                ::testing::ElementsAre(::testing::Key("oldest"), ::testing::Key("path"),
-                                       ::testing::Key("stopped"), ::testing::Key("temp")));
+                ::testing::ElementsAre(::testing::Key("errors"), ::testing::Key("oldest"),
+                                       ::testing::Key("path"), ::testing::Key("stopped"),
+                                       ::testing::Key("temp")));
     EXPECT_EQ(json["stopped"].kind, Json::Kind::Bool);
     EXPECT_FALSE(json["stopped"].boolean);
+
+    // Largest first unless told otherwise; --sort takes a column of the report, ascending.
+    tree.file("b.txt", 3);
+    tree.file("c.txt", 2);
+    const auto names = [&](std::vector<std::string_view> arguments) {
+        std::string text;
+        const Json json = runJson(arguments);  // a range-for would not keep it alive
+        for (const Json& row : json["largest"].items)
+            text += row["name"].text + " ";
+        return text;
+    };
+    EXPECT_EQ(names({tree.root(), "--largest"}), "b.txt c.txt a.txt ");
+    EXPECT_EQ(names({tree.root(), "--largest", "--ascending"}), "a.txt c.txt b.txt ");
+    EXPECT_EQ(names({tree.root(), "--largest", "--sort", "name"}), "a.txt b.txt c.txt ");
+    EXPECT_EQ(names({tree.root(), "--sort", "path", "--descending"}), "c.txt b.txt a.txt ");
+}
+
+// The table costs what it prints: one very long path is not padded into every other row.
+TEST(ReportCommandTest, TableTimeGrowsWithTheRowsNotWithRowsTimesTheLongestPath) {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);  // removing the chain holds a descriptor a level
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    test::TempTree tree;
+    for (int i = 0; i < 20000; ++i)
+        tree.file("f" + std::to_string(i), 1);
+    tree.folder("deep");
+    tree.chain("deep", 600, std::string(250, 'x'), 1);  // a path of 150,000 bytes
+
+    const auto seconds = [&](bool json) {
+        auto options = parseReportArguments({tree.root(), "--temp", "--mask", "/"}, stderr);
+        options->format = json ? OutputFormat::Json : OutputFormat::Table;
+        std::FILE* out = std::tmpfile();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(runReportCommand(*options, out, stderr), 0);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(std::ftell(out), json ? 4'000'000 : 2'000'000);
+        std::fclose(out);
+        return took.count();
+    };
+    const double json = seconds(true);
+    EXPECT_LT(seconds(false), 1.0 + 3 * json);
 }
 
 }  // namespace

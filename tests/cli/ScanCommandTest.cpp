@@ -2,8 +2,13 @@
 #include <ftw.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -42,6 +47,47 @@ Totals independentTotals(const std::string& path) {
     g_totals = {};
     nftw(path.c_str(), addEntry, 64, FTW_PHYS);
     return g_totals;
+}
+
+// Raises this process's soft open-file limit: removing a deep chain holds a descriptor a level.
+void raiseTestFileLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+// runProcess, and the peak resident size of the child in KiB.
+std::pair<test::ProcessResult, long> runMeasured(const std::vector<std::string>& argv) {
+    std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M"};
+    timed.insert(timed.end(), argv.begin(), argv.end());
+    test::ProcessResult run = runProcess(timed);
+    const std::size_t last = run.err.rfind('\n', run.err.size() - 2);
+    const long peak = std::stol(run.err.substr(last == std::string::npos ? 0 : last + 1));
+    run.err.resize(last == std::string::npos ? 0 : last + 1);
+    return {run, peak};
+}
+
+// What `argv` writes to a terminal (with the terminal's CR LF line ends).
+std::string onTerminal(const std::vector<std::string>& argv) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const auto& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    std::string text;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(master, buffer, sizeof buffer)) > 0)  // EIO once the child has ended
+        text.append(buffer, static_cast<std::size_t>(got));
+    close(master);
+    waitpid(pid, nullptr, 0);
+    return text;
 }
 
 class ScanCommandTest : public ::testing::Test {
@@ -182,6 +228,136 @@ TEST_F(ScanCommandTest, TreePrintsFoldersInWalkOrder) {
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "+----" + tree.path("docs") + "\r\n|      +----old\r\n");
+}
+
+// Places the program must not walk and limits it must not have.
+struct Probe {
+    test::ProcessResult cli(std::vector<std::string> args) const {
+        args.insert(args.begin(), TARVOLIN_CLI_PATH);
+        return runProcess(args);
+    }
+    // Through a shell, for `cd` and `ulimit`; CLI stands for the program.
+    test::ProcessResult shell(const std::string& script) const {
+        return runProcess({"/bin/sh", "-c", "CLI='" TARVOLIN_CLI_PATH "'; " + script});
+    }
+    test::TempTree tree;
+};
+
+TEST(ScanCommandProbe, ARelativePathInADeletedFolderIsRefused) {
+    Probe probe;
+    probe.tree.folder("gone");
+    for (const char* command : {"scan", "tree", "report"}) {
+        const auto run =
+            probe.shell("cd '" + probe.tree.path("gone") + "' && rmdir '" +
+                        probe.tree.path("gone") + "' && exec \"$CLI\" " + command + " .");
+        EXPECT_EQ(run.exitCode, 2) << command;
+        EXPECT_THAT(run.err, HasSubstr("The current folder cannot be determined")) << command;
+        EXPECT_EQ(run.out, "") << command;  // above all, "/" was not walked
+        probe.tree.folder("gone");
+    }
+    // An absolute path needs no current folder.
+    const auto run =
+        probe.shell("cd '" + probe.tree.path("gone") + "' && rmdir '" + probe.tree.path("gone") +
+                    "' && exec \"$CLI\" tree '" + probe.tree.root() + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "+----" + probe.tree.root() + "\n");
+}
+
+// Far below the open-file limit that the shell sets (hard and soft), every folder is walked
+// by every command; unreadable folders are errors of tree and report too.
+TEST(ScanCommandProbe, AnyDepthUnderALowOpenFileLimitAndErrorsFromEveryCommand) {
+    raiseTestFileLimit();
+    Probe probe;
+    probe.tree.folder("deep");
+    probe.tree.chain("deep", 300, "level", 9);
+    const std::string limit = "ulimit -n 64 && exec \"$CLI\" ";
+    const std::string deep = "'" + probe.tree.path("deep") + "'";
+
+    auto run = probe.shell(limit + "tree " + deep);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 301);
+    EXPECT_EQ(run.err, "");
+    run = probe.shell(limit + "scan " + deep + " --format json");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["folders"].integer(), 300);
+    run = probe.shell(limit + "report " + deep + " --largest --format json");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["largest"][0]["size"].integer(), 9);
+
+    probe.tree.folder("deep/locked");
+    chmod(probe.tree.path("deep/locked").c_str(), 0);
+    const std::string message = probe.tree.path("deep/locked") + ": Permission denied (code: 13)\n";
+    run = runProcess({TARVOLIN_CLI_PATH, "tree", probe.tree.path("deep")},
+                     {.workingDirectory = {}, .unprivileged = true});
+    if (run.exitCode == 125) GTEST_SKIP() << "cannot become an unprivileged user";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, message);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 302);  // the locked one listed
+    run = runProcess({TARVOLIN_CLI_PATH, "report", probe.tree.path("deep"), "--format", "json"},
+                     {.workingDirectory = {}, .unprivileged = true});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, message);
+    const Json json = Json::parse(run.out);
+    ASSERT_EQ(json["errors"].items.size(), 1u);
+    EXPECT_EQ(json["errors"][0]["path"].text, probe.tree.path("deep/locked"));
+    EXPECT_EQ(json["errors"][0]["code"].integer(), 13);
+    EXPECT_EQ(json["errors"][0]["message"].text, "Permission denied");
+}
+
+// Long names deep down: memory grows with the depth, not with its square, and a PATH longer
+// than PATH_MAX is accepted.
+TEST(ScanCommandProbe, DeepChainsOfLongNamesStayLeanAndLongPathsAreAccepted) {
+    raiseTestFileLimit();
+    Probe probe;
+    probe.tree.folder("top");
+    const std::string name(200, 'n');
+    probe.tree.chain("top", 2000, name, 5);
+
+    const auto [run, peakKb] =
+        runMeasured({TARVOLIN_CLI_PATH, "scan", probe.tree.path("top"), "--format", "json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["folders"].integer(), 2000);
+    EXPECT_LT(peakKb, 64 * 1024);
+
+    std::string inside = probe.tree.path("top");
+    for (int level = 0; level < 500; ++level)
+        inside += "/" + name;  // about 100,000 bytes (one argument may hold 128 KiB)
+    const auto deep = probe.cli({"scan", inside, "--format", "json"});
+    EXPECT_EQ(deep.exitCode, 0) << deep.err.substr(0, 200);
+    EXPECT_EQ(Json::parse(deep.out)["folders"].integer(), 1500);
+    EXPECT_EQ(Json::parse(deep.out)["size"].integer(), 5);
+    const auto tree = probe.cli({"tree", inside});
+    EXPECT_EQ(tree.exitCode, 0);
+    EXPECT_EQ(std::count(tree.out.begin(), tree.out.end(), '\n'), 1501);
+}
+
+// A name that would retitle the terminal and a name with a line break: tables always show them
+// escaped, tree text only on a terminal; a file written with -o keeps the bytes.
+TEST(ScanCommandProbe, ControlCharactersAreEscapedForTerminalsAndTables) {
+    Probe probe;
+    const std::string hostile = "\x1b]0;owned\x07";
+    probe.tree.folder(hostile);
+    probe.tree.file(hostile + "/two\nlines.tmp", 5);
+    const std::string shown = "\\033]0;owned\\a";
+
+    const auto table = probe.cli({"scan", probe.tree.root()});
+    EXPECT_THAT(table.out, HasSubstr(shown));
+    EXPECT_EQ(table.out.find('\x1b'), std::string::npos);
+    const auto report = probe.cli({"report", probe.tree.root(), "--temp"});
+    EXPECT_THAT(report.out, HasSubstr("two\\nlines.tmp  5 bytes  " + probe.tree.root() + "/" +
+                                      shown + "/two\\nlines.tmp\n"));
+    EXPECT_EQ(report.out.find('\x1b'), std::string::npos);
+
+    const std::string rawTree = "+----" + probe.tree.root() + "\n|      +----" + hostile + "\n";
+    EXPECT_EQ(probe.cli({"tree", probe.tree.root()}).out, rawTree);
+    const std::string file = probe.tree.path("tree.txt");
+    EXPECT_EQ(probe.cli({"tree", probe.tree.root(), "-o", file}).exitCode, 0);
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "+----" + probe.tree.root() + "\r\n|      +----" + hostile + "\r\n");
+    std::string terminal = onTerminal({TARVOLIN_CLI_PATH, "tree", probe.tree.root()});
+    std::erase(terminal, '\r');
+    EXPECT_EQ(terminal, "+----" + probe.tree.root() + "\n|      +----" + shown + "\n");
 }
 
 }  // namespace

@@ -113,9 +113,7 @@ TEST(PrintLayoutTest, PassesRepeatTheFirstColumnAndKeepTheColumnThatCrossedTheBu
 }
 
 TEST(DetailsRowsTest, RowTextsAndTheShareOfTheParent) {
-    scan::ScanNode node;
-    node.path = "/data/all";
-    node.nameLength = 3;
+    scan::ScanNode node("/data/all");
     node.size = 2048;
     node.fileCount = 1234;
     node.folderCount = 5;

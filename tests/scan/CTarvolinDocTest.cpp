@@ -149,7 +149,7 @@ TEST(CTarvolinDocSort, SortsOutsideTheLockWhileChildrenArrive) {
     const std::vector<ScanNode> actual = document.filesSnapshot();
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < actual.size(); ++i)
-        ASSERT_EQ(actual[i].path, expected[i].path) << "at " << i;
+        ASSERT_EQ(actual[i].path(), expected[i].path()) << "at " << i;
 
     // A sort of the whole list under the lock would take about n·log2(n) = 330,000 comparisons
     // each time; merging in what arrived takes at most 2·log2(n) + 2 per newcomer.

@@ -74,14 +74,14 @@ TEST_F(FolderWalkerTest, TotalsListsCachesAndAnnouncesTheWorkedExample) {
 
     const auto folders = document.foldersSnapshot();
     ASSERT_EQ(folders.size(), 1u);
-    EXPECT_EQ(folders[0].path, "/T/sub");
+    EXPECT_EQ(folders[0].path(), "/T/sub");
     EXPECT_EQ(folders[0].size, 57);
     EXPECT_EQ(folders[0].fileCount, 2);
     EXPECT_EQ(folders[0].folderCount, 1);
     EXPECT_EQ(folders[0].attributes, kAttrDirectory);
     const auto files = document.filesSnapshot();
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].path, "/T/a.txt");
+    EXPECT_EQ(files[0].path(), "/T/a.txt");
     EXPECT_EQ(files[0].fileCount, 1);
     EXPECT_EQ(files[0].folderCount, 0);
     EXPECT_EQ(files[0].lastWriteTime, 1000);
@@ -235,7 +235,11 @@ TEST_F(FolderWalkerTest, ReportWalkAnnouncesFoldersAndFeedsFilesInWalkOrder) {
     const std::vector<std::string> expected = {"/T/A/A1/deep/y=3", "/T/A/x=1", "/T/b.txt=2",
                                                "/T/c=0?"};
     EXPECT_EQ(sink.files, expected);
+    // Its errors go to the listener alone: the folder scan's error list stays as it was.
     EXPECT_TRUE(errors.empty());
+    EXPECT_THAT(listener.reportErrors(), ElementsAre("/T/B:13", "/T/c:5"));
+    walker.WalkReportFolder("/missing", 0, listener, &sink);
+    EXPECT_THAT(listener.reportErrors(), ElementsAre("/T/B:13", "/T/c:5", "/missing:2"));
 
     sink.files.clear();
     walker.WalkReportFolder("/", 0, listener, &sink);  // children of "/" read "/T", not "//T"
@@ -247,6 +251,41 @@ TEST(LastWriteTime, KeepsSecondsAndZeroesYearsBefore1900) {
     EXPECT_EQ(convertLastWriteTime(1700000000), 1700000000);
     EXPECT_EQ(convertLastWriteTime(-86400), -86400);  // before 1970 is valid
     EXPECT_EQ(convertLastWriteTime(-2208988800LL - 400LL * 86400), 0);
+}
+
+// Nodes keep their own name under their parent's link; the path is joined on demand, exactly
+// as joinPath joins it, and the cache finds a node by that path.
+TEST(ScanNodePath, JoinedOnDemandAndFoundByTheCache) {
+    for (const std::string root : {"/", "/data", "relative", ""}) {
+        auto top = std::make_unique<ScanNode>(root);
+        auto child = std::make_unique<ScanNode>(top->link(), "sub");
+        auto grandchild = std::make_unique<ScanNode>(child->link(), "leaf");
+        const std::string expected = joinPath(joinPath(root, "sub"), "leaf");
+        EXPECT_EQ(grandchild->path(), expected);
+        EXPECT_EQ(grandchild->displayName(), "leaf");
+        EXPECT_TRUE(grandchild->link()->hasPath(expected));
+        for (const std::string& other : {expected + "/", "/" + expected, joinPath(root, "subleaf"),
+                                         joinPath(root, "sub//leaf"), std::string("leaf")}) {
+            EXPECT_FALSE(grandchild->link()->hasPath(other)) << other;
+        }
+        FolderCache cache;
+        const ScanNode* kept = cache.Insert(std::move(grandchild));
+        cache.Insert(std::move(child));
+        EXPECT_EQ(cache.Lookup(expected), kept);
+        EXPECT_EQ(cache.Lookup(joinPath(root, "sub"))->displayName(), "sub");
+        EXPECT_EQ(cache.Lookup(joinPath(root, "Sub")), nullptr);
+        top.reset();  // the cached nodes keep their ancestors' names
+        EXPECT_EQ(cache.Lookup(expected)->path(), expected);
+    }
+    EXPECT_EQ(ScanNode("/data/photos").displayName(), "photos");
+    EXPECT_EQ(ScanNode("/").displayName(), "/");
+
+    // Letting go of a very deep chain takes no stack per level.
+    auto deepest = std::make_unique<ScanNode>("/");
+    for (int level = 0; level < 300'000; ++level)
+        deepest = std::make_unique<ScanNode>(deepest->link(), "d");
+    EXPECT_EQ(deepest->path().size(), 600'000u);
+    deepest.reset();
 }
 
 }  // namespace

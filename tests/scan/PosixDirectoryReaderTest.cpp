@@ -5,6 +5,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -120,13 +121,26 @@ TEST(PosixDirectoryReader, LinksAndUnusualNamesAreEntriesOfTheirOwn) {
     EXPECT_EQ(throughLink.root->size, 1000);
 }
 
+// Deeper than PATH_MAX and than the open-file limit allows descriptors: a walk holds a bounded
+// number of them, however deep it goes.
 TEST(PosixDirectoryReader, ChainsFarBeyondPathMaxScanCompletely) {
     raiseOpenFileLimit();
     test::TempTree tree;
     tree.folder("top");
     tree.chain("top", 5000, "level", 42);  // about 30,000 bytes of path
 
+    rlimit original{};
+    getrlimit(RLIMIT_NOFILE, &original);
+    rlimit low = original;
+    low.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
     RealWalk walk(tree.root());
+    test::RecordingListener reportListener;
+    walk.walker.WalkReportFolder(tree.root(), 0, reportListener, nullptr);
+    setrlimit(RLIMIT_NOFILE, &original);
+    EXPECT_EQ(reportListener.reportFolders().size(), 5001u);
+    EXPECT_THAT(reportListener.reportErrors(), ElementsAre());
+
     ASSERT_TRUE(walk.root);
     EXPECT_EQ(walk.errorText(), "");
     EXPECT_EQ(walk.root->folderCount, 5001);

@@ -59,10 +59,10 @@ public:
         for (const auto& error : errors)
             text << " E" << error;
         for (const auto& folder : document.foldersSnapshot()) {
-            text << " " << folder.path << "=" << folder.size << "/" << folder.fileCount;
+            text << " " << folder.path() << "=" << folder.size << "/" << folder.fileCount;
         }
         for (const auto& file : document.filesSnapshot())
-            text << " f" << file.path;
+            text << " f" << file.path();
         for (const auto& entering : listener.entered())
             text << " >" << entering;
         text << " cached " << cache.size();

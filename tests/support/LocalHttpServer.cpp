@@ -140,7 +140,15 @@ void LocalHttpServer::serve(int connection) {
         return true;
     };
 
-    bool clientClosed = !sendAll(m_reply.data(), m_reply.size());
+    bool clientClosed = false;
+    if (m_behaviour == Behaviour::Trickle) {
+        for (std::size_t i = 0; i < m_reply.size() && !clientClosed && !stopRequested(); ++i) {
+            clientClosed = !sendAll(m_reply.data() + i, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    } else {
+        clientClosed = !sendAll(m_reply.data(), m_reply.size());
+    }
     if (m_behaviour == Behaviour::Endless) {
         const std::string chunk(65536, 'x');
         while (!clientClosed && !stopRequested()) {

@@ -22,6 +22,7 @@ public:
                   // it or a newer connection comes
         Endless,  // send the reply bytes, then bytes without end until the client closes
         ResetAfterRequest,  // reset the connection instead of answering
+        Trickle,  // send the reply one byte every 20 ms, then close (holds a 150-byte reply 3 s)
     };
 
     explicit LocalHttpServer(std::string reply = {}, Behaviour behaviour = Behaviour::Reply);

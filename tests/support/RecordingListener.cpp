@@ -35,6 +35,16 @@ void RecordingListener::reportFolderEntered(std::string_view name, int depth) {
     m_reportFolders.push_back(std::string(name) + "@" + std::to_string(depth));
 }
 
+void RecordingListener::reportError(std::uint32_t code, const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    m_reportErrors.push_back(path + ":" + std::to_string(code));
+}
+
+std::vector<std::string> RecordingListener::reportErrors() const {
+    std::lock_guard lock(m_mutex);
+    return m_reportErrors;
+}
+
 void RecordingListener::reportComplete(bool stopped) {
     std::lock_guard lock(m_mutex);
     m_completions.push_back(Completion{stopped, std::nullopt});

@@ -23,6 +23,7 @@ public:
     void enteringFolder(const std::string& path) override;
     void scanComplete(bool stopped, const scan::ScanNode* root) override;
     void reportFolderEntered(std::string_view name, int depth) override;
+    void reportError(std::uint32_t code, const std::string& path) override;
     void reportComplete(bool stopped) override;
 
     // Waits for the n-th completion (1-based) of either kind; false after `timeoutMs`.
@@ -33,6 +34,8 @@ public:
     std::vector<Completion> completions() const;
     // "name@depth" per report folder, in order.
     std::vector<std::string> reportFolders() const;
+    // "path:code" per report error, in order.
+    std::vector<std::string> reportErrors() const;
 
     // Runs on the scan thread inside enteringFolder, e.g. to stop the scan at a chosen point.
     std::function<void(const std::string&)> onEntering;
@@ -46,6 +49,7 @@ private:
     std::vector<std::string> m_entered;
     std::vector<Completion> m_completions;
     std::vector<std::string> m_reportFolders;
+    std::vector<std::string> m_reportErrors;
 };
 
 }  // namespace tarvolin::test

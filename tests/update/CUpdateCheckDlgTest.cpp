@@ -70,6 +70,24 @@ TEST(CUpdateCheckDlg, ShowsWhatTheServerAnswers) {
     EXPECT_EQ(offline.latestVersion(), QStringLiteral("Unknown"));
 }
 
+// The dialog's check is bounded as a whole too: a server trickling a valid document byte by
+// byte ends as a failure once the exchange limit has passed.
+TEST(CUpdateCheckDlg, ATricklingServerEndsInAFailureAtTheExchangeLimit) {
+    LocalHttpServer trickling(
+        "HTTP/1.0 200 OK\r\n\r\n<VersionInfo><CurrentVersion>2.2.0.1</CurrentVersion>"
+        "<DownloadLink>https://d</DownloadLink><WhatsNewLink>https://n</WhatsNewLink>"
+        "</VersionInfo>",
+        LocalHttpServer::Behaviour::Trickle);
+    UpdateCheckConfig config = localServer(trickling.port());
+    config.exchangeLimit = std::chrono::milliseconds(300);
+    CUpdateCheckDlg dialog(config);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(waitForResult(dialog));
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Update check failed! Please try again later."));
+}
+
 TEST(CUpdateCheckDlg, ClosingWhileTheServerIsSilentReturnsAtOnce) {
     LocalHttpServer silent("", LocalHttpServer::Behaviour::Silent);
     QElapsedTimer timer;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -212,6 +213,60 @@ TEST(EventSocketTest, CloseReleasesASocketOnDescriptorZero) {
     });
     if (answer.rfind("SKIP", 0) == 0) GTEST_SKIP() << answer;
     EXPECT_EQ(answer, "");
+}
+
+// A server that sends a byte at a time never lets one wait run out; the exchange as a whole
+// still ends. A Content-Length ends the response even while the server holds the connection;
+// a close before that many bytes is a failure.
+TEST(EventSocketTest, TheExchangeIsBoundedAndContentLengthEndsTheBody) {
+    LocalHttpServer trickling("HTTP/1.0 200 OK\r\n\r\n" + std::string(130, 'x'),
+                              LocalHttpServer::Behaviour::Trickle);
+    EventSocket slow;
+    std::string response;
+    const auto start = Clock::now();
+    EXPECT_EQ(slow.HttpGet("127.0.0.1", trickling.port(), kPath, response, 2s, 400ms),
+              kHttpTransferFailed);
+    EXPECT_EQ(slow.failure(), HttpFailure::TimedOut);
+    EXPECT_LT(Clock::now() - start, 1500ms);
+
+    const std::string body = "<VersionInfo/>";
+    const struct {
+        std::string reply;
+        LocalHttpServer::Behaviour behaviour;
+        int result;
+        HttpFailure failure;
+        std::string response;
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\nCONTENT-length:  14 \r\n\r\n" + body,
+         LocalHttpServer::Behaviour::Silent, kHttpOk, HttpFailure::None,
+         "HTTP/1.0 200 OK\r\nCONTENT-length:  14 \r\n\r\n" + body},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n" + body, LocalHttpServer::Behaviour::Silent,
+         kHttpOk, HttpFailure::None, "HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n<Ver"},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 99\r\n\r\n" + body, LocalHttpServer::Behaviour::Reply,
+         kHttpTransferFailed, HttpFailure::ClosedEarly,
+         "HTTP/1.0 200 OK\r\nContent-Length: 99\r\n\r\n" + body},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 99999999\r\n\r\n", LocalHttpServer::Behaviour::Silent,
+         kHttpTransferFailed, HttpFailure::TooLarge,
+         "HTTP/1.0 200 OK\r\nContent-Length: 99999999\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        LocalHttpServer server(c.reply, c.behaviour);
+        EventSocket socket;
+        response.clear();
+        EXPECT_EQ(socket.HttpGet("127.0.0.1", server.port(), kPath, response, 2s), c.result)
+            << c.reply;
+        EXPECT_EQ(socket.failure(), c.failure) << c.reply;
+        EXPECT_EQ(response, c.response);
+    }
+
+    // An IPv6 address in brackets is used as it is.
+    const int probe = socket(AF_INET6, SOCK_STREAM, 0);
+    if (probe < 0) GTEST_SKIP() << "no IPv6 here";
+    close(probe);
+    test::RefusingPort refusing;  // IPv4 only: nothing listens on [::1] at that port
+    EventSocket six;
+    EXPECT_EQ(six.HttpGet("[::1]", refusing.port(), kPath, response, 2s), kHttpConnectRefused);
+    EXPECT_EQ(six.HttpGet("[::1", refusing.port(), kPath, response, 2s), kHttpHostNotFound);
 }
 
 }  // namespace

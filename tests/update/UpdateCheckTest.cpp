@@ -5,6 +5,7 @@
 #include <atomic>
 #include <future>
 
+#include "common/ProductInfo.h"
 #include "support/LocalHttpServer.h"
 #include "update/EventSocket.h"
 
@@ -136,6 +137,84 @@ TEST(UpdateCheckTest, DestroyingARunningCheckStopsIt) {
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     EXPECT_TRUE(server.waitForClientCloses(1, 5s));
+}
+
+// Why a check failed, for the terminal; a blank version is no version.
+TEST(UpdateCheckTest, FailuresCarryTheirReason) {
+    const std::string links =
+        "<DownloadLink>https://d</DownloadLink>"
+        "<WhatsNewLink>https://n</WhatsNewLink></VersionInfo>";
+    const struct {
+        int resultCode;
+        HttpFailure failure;
+        std::string response;
+        const char* statusText;
+        const char* reason;
+    } cases[] = {
+        {kHttpConnectRefused, HttpFailure::Refused, "", kUpdateFailedText, "connection refused"},
+        {kHttpTransferFailed, HttpFailure::TimedOut, "", kUpdateFailedText, "timed out"},
+        {kHttpTransferFailed, HttpFailure::ClosedEarly, "", kUpdateFailedText,
+         "connection closed early"},
+        {kHttpTransferFailed, HttpFailure::TooLarge, "", kUpdateFailedText, "response too large"},
+        {kHttpBadStatusLine, HttpFailure::Other, "", kUpdateFailedText, "no HTTP status line"},
+        {kHttpOk, HttpFailure::None, "HTTP/1.0 404 Not Found\r\n\r\n",
+         "Error during update check: Not Found", "HTTP status 404"},
+        {kHttpOk, HttpFailure::None,
+         "HTTP/1.0 200 OK\r\n\r\n<VersionInfo><CurrentVersion> </CurrentVersion>" + links,
+         kUpdateInvalidFileText, "not a version document"},
+        {kHttpOk, HttpFailure::None,
+         "HTTP/1.0 200 OK\r\n\r\n<VersionInfo><CurrentVersion/>" + links, kUpdateInvalidFileText,
+         "not a version document"},
+        {kHttpOk, HttpFailure::None,
+         "HTTP/1.0 200 OK\r\n\r\n<VersionInfo><CurrentVersion>3</CurrentVersion>" + links,
+         kUpdateCompletedText, ""},
+    };
+    for (const auto& c : cases) {
+        HttpStatusLine status;
+        parseHttpStatusLine(c.response, status);
+        const UpdateCheckResult result =
+            evaluateUpdateResponse(c.resultCode, status, c.response, "1.0", c.failure);
+        EXPECT_EQ(result.statusText, c.statusText) << c.response;
+        EXPECT_EQ(result.reason, c.reason) << c.response;
+        EXPECT_EQ(result.state == UpdateCheckState::Done, std::string(c.reason).empty());
+    }
+}
+
+// The whole exchange is bounded, however slowly the server trickles.
+TEST(UpdateCheckTest, ATricklingServerCannotHoldTheCheck) {
+    LocalHttpServer server(ok(kDocument), LocalHttpServer::Behaviour::Trickle);
+    UpdateCheckConfig config = configFor(server.port(), 2s);
+    config.exchangeLimit = 300ms;
+    UpdateCheck check(config);
+    std::promise<UpdateCheckResult> delivered;
+    const auto start = std::chrono::steady_clock::now();
+    check.start([&](UpdateCheckResult r) { delivered.set_value(std::move(r)); });
+    auto future = delivered.get_future();
+    ASSERT_EQ(future.wait_for(5s), std::future_status::ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    const UpdateCheckResult result = future.get();
+    EXPECT_EQ(result.statusText, kUpdateFailedText);
+    EXPECT_EQ(result.reason, "timed out");
+}
+
+// Only a host name or address goes into the request; anything else is named and the default
+// host is used.
+TEST(UpdateCheckTest, TheHostFromTheEnvironmentIsChecked) {
+    for (const char* host : {"update.example.org", "10.0.0.7", "[::1]", "[fe80::1:2]", "x-1"}) {
+        EXPECT_TRUE(isHostText(host)) << host;
+    }
+    for (const char* host : {"evil\r\nX-Injected: 1", "a b", "a/b", "[::1", "[]", "h:80", "[::g]",
+                             "\xc3\xa9t\xc3\xa9"}) {
+        EXPECT_FALSE(isHostText(host)) << host;
+    }
+    setenv("TARVOLIN_UPDATE_HOST", "127.0.0.1\r\nX-Injected: 1", 1);
+    std::string problem;
+    const UpdateCheckConfig config = UpdateCheckConfig::fromEnvironment(&problem);
+    unsetenv("TARVOLIN_UPDATE_HOST");
+    EXPECT_EQ(config.host, kUpdateHost);
+    EXPECT_EQ(problem,
+              "TARVOLIN_UPDATE_HOST ignored, not a host name or address: "
+              "127.0.0.1\\x0d\\x0aX-Injected: 1");
 }
 
 }  // namespace
