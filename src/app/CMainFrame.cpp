@@ -27,6 +27,7 @@
 
 #include "app/CBusyProgressCtrl.h"
 #include "app/CHistoryCombo.h"
+#include "app/COptionsSheet.h"
 #include "app/CSmartSplitterWnd.h"
 #include "app/CTarvolinAboutDlg.h"
 #include "app/CommandIds.h"
@@ -47,12 +48,14 @@
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumErrorDlg.h"
-#include "update/CUpdateCheckDlg.h"
 #include "ui/DataFiles.h"
+#include "update/CUpdateCheckDlg.h"
 #include "views/CFolderTreeCtrl.h"
 #include "views/CTarvolinView.h"
 #include "views/ItemContextMenu.h"
 #include "views/SoftwareManager.h"
+#include "welcome/CGDIPlusSplashWnd.h"
+#include "welcome/CPropSheetWelcome.h"
 
 namespace tarvolin::app {
 namespace {
@@ -194,6 +197,10 @@ void CMainFrame::connectCommands() {
     on(command::kOldestFiles, [this] { openReportGenerator(1); });
     on(command::kFileTypes, [this] { openReportGenerator(2); });
     on(command::kTempFiles, [this] { openReportGenerator(3); });
+    on(command::kOptions, [this] { openOptions(COptionsSheet::kGeneralPage); });
+    on(command::kShowWelcome, [this] { showWelcome(); });
+    connect(m_graphPane, &graphs::CGraphSplitFrame::customizeRequested, this,
+            [this] { openOptions(COptionsSheet::kGraphPage); });
     on(command::kUpdateCheck, [this] {
         update::CUpdateCheckDlg dialog(update::UpdateCheckConfig::fromEnvironment(), this);
         dialog.exec();
@@ -260,8 +267,7 @@ void CMainFrame::updateCommandStates() {
     enable(command::kGraphImageToClipboard, m_view->canPrintOrExport());
     // These open windows that are not part of the program yet.
     for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
-                         command::kExportDetailsToClipboard, command::kOptions,
-                         command::kShowWelcome}) {
+                         command::kExportDetailsToClipboard}) {
         enable(id, false);
     }
 }
@@ -278,6 +284,41 @@ void CMainFrame::showFirstTime() {
     m_splitter->setUpperPaneHeight(stored > 0 ? stored : m_splitter->height() / 2);
     m_rememberedClientHeight = 0;
     layoutSplitterProportionally();
+}
+
+void CMainFrame::startUp(const QString& splashPicture) {
+    if (readOption(option::kShowSplash) != 0) {
+        if (auto* splash = welcome::CGDIPlusSplashWnd::showSplash(
+                this, splashPicture, welcome::CGDIPlusSplashWnd::kShowMs)) {
+            connect(splash, &welcome::CGDIPlusSplashWnd::closed, this, &CMainFrame::startUpFollowUp,
+                    Qt::QueuedConnection);
+            return;
+        }
+    }
+    QMetaObject::invokeMethod(this, &CMainFrame::startUpFollowUp, Qt::QueuedConnection);
+}
+
+void CMainFrame::startUpFollowUp() {
+    if (readOption(option::kShowWelcomeScreen) != 0) showWelcome();
+}
+
+void CMainFrame::showWelcome() {
+    welcome::CPropSheetWelcome wizard(
+        [this](bool show) {
+            m_view->setShowFiles(show);
+            m_actions->action(command::kShowFiles)->setChecked(show);
+        },
+        this);
+    wizard.exec();
+}
+
+void CMainFrame::openOptions(int page) {
+    // Listing every installed font takes a moment on machines with many.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    COptionsSheet sheet(this);
+    sheet.setActivePage(page);
+    QApplication::restoreOverrideCursor();
+    if (sheet.exec() == QDialog::Accepted) applyOptions();
 }
 
 int CMainFrame::historyCount() const {

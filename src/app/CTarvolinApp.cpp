@@ -10,6 +10,7 @@
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
+#include "welcome/CGDIPlusSplashWnd.h"
 
 namespace tarvolin::app {
 
@@ -39,6 +40,7 @@ int CTarvolinApp::run() {
     m_scans = std::make_unique<ScanController>(*m_engine, m_document);
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
     m_frame->showFirstTime();
+    m_frame->startUp(QString::fromLatin1(welcome::CGDIPlusSplashWnd::kPicture));
     const int code = exec();
     shutDown();
     return code;

@@ -39,6 +39,7 @@ inline constexpr IntOption kShowFolderFiles{"ShowFolderFiles", 1};
 inline constexpr IntOption kDetailListSortCol{"DetailListSortCol", -1};  // -1: unsorted
 inline constexpr IntOption kDetailListSortDir{"DetailListSortDir", 1};
 inline constexpr IntOption kSplitterSizeCur{"SplitterSizeCur", 0};  // <= 0: half the height
+inline constexpr IntOption kKeepScanHistory{"KeepScanHistory", 1};
 
 inline constexpr StringOption kWindowPos{"WindowPos", ""};
 inline constexpr StringOption kTarvolinViewCols{"TarvolinViewCols", ""};
