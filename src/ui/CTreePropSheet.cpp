@@ -78,7 +78,11 @@ void CTreePropSheet::addPage(CPropertyPage* page, const QIcon& icon) {
     m_stack->addWidget(page);
     m_pages.push_back({page, item});
     if (parent) parent->setExpanded(true);
-    if (pageCount() == 1) setActivePage(0);
+}
+
+void CTreePropSheet::showEvent(QShowEvent* event) {
+    if (m_tree->currentItem() == nullptr) setActivePage(0);
+    CResizableDialog::showEvent(event);
 }
 
 CPropertyPage* CTreePropSheet::activePage() const {
@@ -88,7 +92,6 @@ CPropertyPage* CTreePropSheet::activePage() const {
 void CTreePropSheet::setActivePage(int index) {
     if (index < 0 || index >= pageCount()) return;
     m_tree->setCurrentItem(m_pages[static_cast<std::size_t>(index)].item);
-    showItem(m_tree->currentItem());
 }
 
 QString CTreePropSheet::branchText() const {

@@ -31,7 +31,7 @@ public:
     CTreePropSheet(const QString& caption, const QString& profileSection,
                    QWidget* parent = nullptr);
 
-    // Takes ownership of `page`.
+    // Takes ownership of `page`; it is loaded only once it shows.
     void addPage(CPropertyPage* page, const QIcon& icon = QIcon());
     int pageCount() const { return static_cast<int>(m_pages.size()); }
     CPropertyPage* page(int index) const {
@@ -45,6 +45,10 @@ public:
     QString branchText() const;
 
     void accept() override;
+
+protected:
+    // Without a start page the first one shows.
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Entry {

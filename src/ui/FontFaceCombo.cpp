@@ -88,6 +88,9 @@ bool FontFaceCombo::selectFace(const QString& face) {
         found = findText(face, Qt::MatchFixedString);  // whole text, ignoring case
         if (found < 0) found = findText(face, Qt::MatchStartsWith);
     }
+    // A face this machine lacks is still named, greyed, so that the user sees what is stored.
+    // Set first: clearing it while nothing is selected would select the first entry.
+    setPlaceholderText(found < 0 ? face : QString());
     setCurrentIndex(found);
     return found >= 0;
 }
@@ -101,7 +104,12 @@ void FontFaceCombo::paintEvent(QPaintEvent* /*event*/) {
     const QRect field =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const QString family = faceName();
-    if (family.isEmpty()) return;
+    if (family.isEmpty()) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(field.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                         placeholderText());
+        return;
+    }
     painter.setPen(palette().color(QPalette::ButtonText));
     painter.drawText(field.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, family);
     const int sampleLeft = field.left() + 2 + fontMetrics().horizontalAdvance(family) + kSampleGap;

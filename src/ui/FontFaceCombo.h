@@ -19,7 +19,8 @@ public:
     explicit FontFaceCombo(QWidget* parent = nullptr, QStringList families = {});
 
     // Selects the family named `face` ignoring case, else the first family that begins with it
-    // ignoring case. A name that matches neither leaves the combo without a selection; false then.
+    // ignoring case. A name that matches neither leaves the combo without a selection, showing
+    // the name greyed; false then.
     bool selectFace(const QString& face);
     // The selected family; empty when nothing is selected.
     QString faceName() const { return currentIndex() < 0 ? QString() : currentText(); }
