@@ -45,16 +45,9 @@ QStringList storedKeys() {
     return keys;
 }
 
-template <class Widget>
-Widget* control(const COptionsSheet& sheet, const IntOption& option) {
-    return sheet.findChild<Widget*>(QString::fromLatin1(option.name));
-}
-template <class Widget>
-Widget* control(const COptionsSheet& sheet, const StringOption& option) {
-    return sheet.findChild<Widget*>(QString::fromLatin1(option.name));
-}
-template <class Widget>
-Widget* control(const COptionsSheet& sheet, const ColorOption& option) {
+// Every control carries its setting's name.
+template <class Widget, class Option>
+Widget* control(const COptionsSheet& sheet, const Option& option) {
     return sheet.findChild<Widget*>(QString::fromLatin1(option.name));
 }
 
