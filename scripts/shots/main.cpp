@@ -25,12 +25,12 @@
 #include "app/CTarvolinApp.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
 #include "app/ProductIcon.h"
-#include "app/ScanController.h"
 #include "common/Version.h"
 #include "graphs/CGraphSplitFrame.h"
 #include "reports/CReportGenDlg.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 #include "views/CFolderTreeCtrl.h"
 #include "views/CTarvolinView.h"
 
@@ -153,9 +153,9 @@ QImage introPicture(const QImage& window, const QImage& graph) {
 
 void shoot(app::CTarvolinApp& application, const QString& folder) {
     app::CMainFrame* frame = application.mainFrame();
-    app::ScanController* scans = application.scans();
+    scan::ScanController* scans = application.scans();
     bool complete = false;
-    QObject::connect(scans, &app::ScanController::scanComplete, frame,
+    QObject::connect(scans, &scan::ScanController::scanComplete, frame,
                      [&complete] { complete = true; });
     pump(800);
     frame->navigateToPath(folder);
@@ -223,9 +223,9 @@ int main(int argc, char** argv) {
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     g_outDir = QString::fromLocal8Bit(argv[2]);
     // The pictures show the window alone, its panes as a first start lays them out.
-    app::writeOption(app::option::kShowSplash, 0);
-    app::writeOption(app::option::kShowWelcomeScreen, 0);
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, 1);
+    ui::writeOption(ui::option::kShowSplash, 0);
+    ui::writeOption(ui::option::kShowWelcomeScreen, 0);
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, 1);
     QTimer::singleShot(0, &application, [&application, folder] {
         shoot(application, folder);
         application.mainFrame()->close();

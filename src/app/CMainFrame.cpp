@@ -25,19 +25,14 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/CBusyProgressCtrl.h"
-#include "app/CHistoryCombo.h"
 #include "app/COptionsSheet.h"
-#include "app/CSmartSplitterWnd.h"
 #include "app/CTarvolinAboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
 #include "app/PathBar.h"
 #include "app/ProductIcon.h"
-#include "app/ScanController.h"
-#include "app/SettingsStore.h"
 #include "app/StatusMessagePane.h"
+#include "common/FileOperations.h"
 #include "common/ProductInfo.h"
 #include "common/Version.h"
 #include "drives/CDriveSpaceListCtrl.h"
@@ -48,7 +43,13 @@
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumErrorDlg.h"
+#include "scan/ScanController.h"
+#include "ui/CBusyProgressCtrl.h"
+#include "ui/CHistoryCombo.h"
+#include "ui/CSmartSplitterWnd.h"
 #include "ui/DataFiles.h"
+#include "ui/Options.h"
+#include "ui/SettingsStore.h"
 #include "update/CUpdateCheckDlg.h"
 #include "views/CFolderTreeCtrl.h"
 #include "views/CTarvolinView.h"
@@ -64,8 +65,9 @@ constexpr int kMaxHistoryCount = 999;
 
 }  // namespace
 
-CMainFrame::CMainFrame(ScanController& scans, const drives::VolumeSource& volumes, QWidget* parent)
-    : CSmartFrameWnd(parent),
+CMainFrame::CMainFrame(scan::ScanController& scans, const drives::VolumeSource& volumes,
+                       QWidget* parent)
+    : ui::CSmartFrameWnd(parent),
       m_scans(scans),
       m_reportCollections(std::make_shared<reports::ReportCollections>(reports::mimeFileTypeName)),
       m_actions(new MainActions(this)) {
@@ -81,7 +83,7 @@ CMainFrame::CMainFrame(ScanController& scans, const drives::VolumeSource& volume
     m_pathBar = new PathBar(m_pathToolBar);
     m_pathToolBar->addWidget(m_pathBar);
     addToolBar(Qt::TopToolBarArea, m_pathToolBar);
-    m_pathBar->combo()->loadHistory(QString::fromUtf8(option::kPathHistory));
+    m_pathBar->combo()->loadHistory(QString::fromUtf8(ui::option::kPathHistory));
     m_pathBar->combo()->setCurrentIndex(-1);
     m_pathBar->combo()->setEditText(QString());
 
@@ -92,9 +94,9 @@ CMainFrame::CMainFrame(ScanController& scans, const drives::VolumeSource& volume
 
     m_refreshTimer = new QTimer(this);
     connect(m_refreshTimer, &QTimer::timeout, this, &CMainFrame::onRefreshTick);
-    connect(&m_scans, &ScanController::scanStarting, this, &CMainFrame::onScanStarting);
-    connect(&m_scans, &ScanController::enteringFolder, this, &CMainFrame::onEnteringFolder);
-    connect(&m_scans, &ScanController::scanComplete, this, &CMainFrame::onScanComplete);
+    connect(&m_scans, &scan::ScanController::scanStarting, this, &CMainFrame::onScanStarting);
+    connect(&m_scans, &scan::ScanController::enteringFolder, this, &CMainFrame::onEnteringFolder);
+    connect(&m_scans, &scan::ScanController::scanComplete, this, &CMainFrame::onScanComplete);
     showPrompt(QString());
     updateCommandStates();
 }
@@ -108,7 +110,7 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::createPanes(const drives::VolumeSource& volumes) {
-    m_splitter = new CSmartSplitterWnd(this);
+    m_splitter = new ui::CSmartSplitterWnd(this);
     m_view = new views::CTarvolinView(m_scans, m_splitter);
     m_graphPane = new graphs::CGraphSplitFrame(m_scans, m_splitter);
     m_splitter->addWidget(m_view);
@@ -144,11 +146,11 @@ void CMainFrame::createStatusBar(const drives::VolumeSource& volumes) {
     QStatusBar* bar = statusBar();
     m_message = new StatusMessagePane(bar);
     bar->addWidget(m_message, 1);
-    m_busy = new CBusyProgressCtrl(10, 0, bar);
+    m_busy = new ui::CBusyProgressCtrl(10, 0, bar);
     m_busy->setSegmentCount(20);
     m_busy->setStepPeriod(100);
     m_busy->setRange(-100, 100);
-    m_busy->setMode(CBusyProgressCtrl::Mode::Busy);
+    m_busy->setMode(ui::CBusyProgressCtrl::Mode::Busy);
     m_busy->setFixedWidth(fontMetrics().horizontalAdvance(QString(40, QLatin1Char(' '))) + 60);
     bar->addPermanentWidget(m_busy);
     m_clusterSize =
@@ -162,7 +164,7 @@ void CMainFrame::createStatusBar(const drives::VolumeSource& volumes) {
 // A stored layout is applied only when it fits this window: Qt checks the bars it names
 // against the ones that exist and keeps the default docking otherwise.
 void CMainFrame::restoreBarState() {
-    const QByteArray state = GetProfileBinary(QString::fromUtf8(option::kBarState));
+    const QByteArray state = ui::GetProfileBinary(QString::fromUtf8(ui::option::kBarState));
     if (!state.isEmpty()) restoreState(state);
 }
 
@@ -216,7 +218,7 @@ void CMainFrame::connectCommands() {
             [this, follow] { follow(command::kShowFolderBrowser, !m_treeDock->isHidden()); });
     connect(m_driveDock, &QDockWidget::visibilityChanged, this,
             [this, follow] { follow(command::kShowDriveSpace, !m_driveDock->isHidden()); });
-    connect(m_splitter, &CSmartSplitterWnd::collapsedChanged, this,
+    connect(m_splitter, &ui::CSmartSplitterWnd::collapsedChanged, this,
             [follow](bool collapsed) { follow(command::kShowGraphView, !collapsed); });
     follow(command::kShowToolbar, true);
     follow(command::kShowStatusBar, true);
@@ -273,21 +275,21 @@ void CMainFrame::updateCommandStates() {
 }
 
 void CMainFrame::showFirstTime() {
-    if (const auto placement = loadPlacement(QString::fromUtf8(option::kWindowPos.name))) {
+    if (const auto placement = loadPlacement(QString::fromUtf8(ui::option::kWindowPos.name))) {
         applyPlacement(*placement);
     } else {
         resize(1100, 750);
         show();
     }
     // The list's height as it was left, or half of the space on a first start.
-    const int stored = readOption(option::kSplitterSizeCur);
+    const int stored = ui::readOption(ui::option::kSplitterSizeCur);
     m_splitter->setUpperPaneHeight(stored > 0 ? stored : m_splitter->height() / 2);
     m_rememberedClientHeight = 0;
     layoutSplitterProportionally();
 }
 
 void CMainFrame::startUp(const QString& splashPicture) {
-    if (readOption(option::kShowSplash) != 0) {
+    if (ui::readOption(ui::option::kShowSplash) != 0) {
         if (auto* splash = welcome::CGDIPlusSplashWnd::showSplash(
                 this, splashPicture, welcome::CGDIPlusSplashWnd::kShowMs)) {
             connect(splash, &welcome::CGDIPlusSplashWnd::closed, this, &CMainFrame::startUpFollowUp,
@@ -299,7 +301,7 @@ void CMainFrame::startUp(const QString& splashPicture) {
 }
 
 void CMainFrame::startUpFollowUp() {
-    if (readOption(option::kShowWelcomeScreen) != 0) showWelcome();
+    if (ui::readOption(ui::option::kShowWelcomeScreen) != 0) showWelcome();
 }
 
 void CMainFrame::showWelcome() {
@@ -322,7 +324,7 @@ void CMainFrame::openOptions(int page) {
 }
 
 int CMainFrame::historyCount() const {
-    return std::clamp(readOption(option::kHistoryCount), 0, kMaxHistoryCount);
+    return std::clamp(ui::readOption(ui::option::kHistoryCount), 0, kMaxHistoryCount);
 }
 
 // Menu prompts, the idle text and the error notice share pane 0: while the last scan's errors
@@ -341,7 +343,7 @@ bool CMainFrame::event(QEvent* event) {
         showPrompt(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
-    return CSmartFrameWnd::event(event);
+    return ui::CSmartFrameWnd::event(event);
 }
 
 QString CMainFrame::statusText() const {
@@ -352,8 +354,8 @@ void CMainFrame::onScanStarting(const QString& path) {
     m_message->setErrorIcon(false);
     m_message->setMessage(tr("Folder scanning process starting..."));
     m_pathBar->addToHistory(path, historyCount());
-    if (readOption(option::kAutoRefresh) != 0) {
-        m_refreshTimer->start(std::clamp(readOption(option::kRefreshFreq), 1, 10) * 1000);
+    if (ui::readOption(ui::option::kAutoRefresh) != 0) {
+        m_refreshTimer->start(std::clamp(ui::readOption(ui::option::kRefreshFreq), 1, 10) * 1000);
     }
     m_busy->start();
     updateCommandStates();
@@ -393,8 +395,8 @@ void CMainFrame::showContextMenu(const std::string& path, const QPoint& globalPo
     const views::ItemContextMenu menu({path}, driveOnly ? views::ItemContextMenu::Target::Drive
                                                         : views::ItemContextMenu::Target::Items);
     if (menu.exec(this, globalPos) == views::ItemContextMenu::kVerbDelete) {
-        const auto slash = path.rfind('/');
-        m_tree->refreshChildrenOf(slash == 0 ? std::string("/") : path.substr(0, slash));
+        const std::string parent = parentPath(path);
+        if (!parent.empty()) m_tree->refreshChildrenOf(parent);
     }
 }
 
@@ -425,7 +427,7 @@ void CMainFrame::applyOptions() {
     m_graphPane->view()->Redraw();
     const int count = historyCount();
     if (count != m_historyCount && count < m_historyCount) {
-        m_pathBar->combo()->clearHistory(QString::fromUtf8(option::kPathHistory));
+        m_pathBar->combo()->clearHistory(QString::fromUtf8(ui::option::kPathHistory));
     }
     m_historyCount = count;
 }
@@ -443,7 +445,7 @@ void CMainFrame::layoutSplitterProportionally() {
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
-    CSmartFrameWnd::resizeEvent(event);
+    ui::CSmartFrameWnd::resizeEvent(event);
     layoutSplitterProportionally();
 }
 
@@ -488,12 +490,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // The document outlives the window, but a walk has no reason to go on once it is closing.
     m_scans.stopScan();
     if (m_splitter->isCollapsed()) m_splitter->toggleLowerPane();
-    savePlacement(QString::fromUtf8(option::kWindowPos.name));
-    WriteProfileBinary(QString::fromUtf8(option::kBarState), saveState());
+    savePlacement(QString::fromUtf8(ui::option::kWindowPos.name));
+    ui::WriteProfileBinary(QString::fromUtf8(ui::option::kBarState), saveState());
     if (m_splitter->upperPaneHeight() > 0) {
-        writeOption(option::kSplitterSizeCur, m_splitter->upperPaneHeight());
+        ui::writeOption(ui::option::kSplitterSizeCur, m_splitter->upperPaneHeight());
     }
-    m_pathBar->combo()->saveHistory(QString::fromUtf8(option::kPathHistory));
+    m_pathBar->combo()->saveHistory(QString::fromUtf8(ui::option::kPathHistory));
     event->accept();
 }
 

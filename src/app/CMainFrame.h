@@ -6,12 +6,21 @@
 
 #include <QString>
 
-#include "app/CSmartFrameWnd.h"
+#include "ui/CSmartFrameWnd.h"
 
 class QDockWidget;
 class QLabel;
 class QTimer;
 class QToolBar;
+
+namespace tarvolin::ui {
+class CBusyProgressCtrl;
+class CSmartSplitterWnd;
+}  // namespace tarvolin::ui
+
+namespace tarvolin::scan {
+class ScanController;
+}  // namespace tarvolin::scan
 
 namespace tarvolin::drives {
 class CDriveSpaceListCtrl;
@@ -33,11 +42,8 @@ class CTarvolinView;
 
 namespace tarvolin::app {
 
-class CBusyProgressCtrl;
-class CSmartSplitterWnd;
 class MainActions;
 class PathBar;
-class ScanController;
 class StatusMessagePane;
 
 inline constexpr char kIdleText[] =
@@ -48,12 +54,12 @@ inline constexpr char kErrorsNotice[] =
 // The one top-level window, on the UI thread; owned by the application. It never scans
 // itself: the folder tree and the path bar start scans through the ScanController, whose
 // signals the frame turns into status texts, refresh ticks and the busy indicator.
-class CMainFrame final : public CSmartFrameWnd {
+class CMainFrame final : public ui::CSmartFrameWnd {
     Q_OBJECT
 
 public:
     // `scans` and `volumes` must outlive the frame.
-    CMainFrame(ScanController& scans, const drives::VolumeSource& volumes,
+    CMainFrame(scan::ScanController& scans, const drives::VolumeSource& volumes,
                QWidget* parent = nullptr);
     ~CMainFrame() override;
 
@@ -80,7 +86,7 @@ public:
     views::CFolderTreeCtrl* folderTree() const { return m_tree; }
     PathBar* pathBar() const { return m_pathBar; }
     MainActions* actions() const { return m_actions; }
-    CSmartSplitterWnd* splitter() const { return m_splitter; }
+    ui::CSmartSplitterWnd* splitter() const { return m_splitter; }
     graphs::CGraphSplitFrame* graphPane() const { return m_graphPane; }
     // The results of the last report scan, shared with every report generator and its scans.
     const std::shared_ptr<reports::ReportCollections>& reportCollections() const {
@@ -114,13 +120,13 @@ private:
     void openReportGenerator(int page);
     int historyCount() const;
 
-    ScanController& m_scans;
+    scan::ScanController& m_scans;
     std::shared_ptr<reports::ReportCollections> m_reportCollections;
     MainActions* m_actions;  // children of the frame, like every widget below
     PathBar* m_pathBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     QToolBar* m_pathToolBar = nullptr;
-    CSmartSplitterWnd* m_splitter = nullptr;
+    ui::CSmartSplitterWnd* m_splitter = nullptr;
     views::CTarvolinView* m_view = nullptr;
     graphs::CGraphSplitFrame* m_graphPane = nullptr;
     views::CFolderTreeCtrl* m_tree = nullptr;
@@ -128,7 +134,7 @@ private:
     QDockWidget* m_treeDock = nullptr;
     QDockWidget* m_driveDock = nullptr;
     StatusMessagePane* m_message = nullptr;
-    CBusyProgressCtrl* m_busy = nullptr;
+    ui::CBusyProgressCtrl* m_busy = nullptr;
     QLabel* m_clusterSize = nullptr;
     QTimer* m_refreshTimer = nullptr;
     int m_historyCount = 10;

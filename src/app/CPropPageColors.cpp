@@ -5,25 +5,26 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
 #include "ui/ColorButton.h"
+#include "ui/Options.h"
 
 namespace tarvolin::app {
 namespace {
 
 struct ColorRow {
     const char* label;
-    const ColorOption* option;
+    const ui::ColorOption* option;
     const char* tip;
 };
 
 const ColorRow kColors[CPropPageColors::kColorCount] = {
-    {"&Normal", &option::kFileColorNormal,
+    {"&Normal", &ui::option::kFileColorNormal,
      "Color of files and folders without a <b>special attribute</b>"},
-    {"&Compressed", &option::kFileColorCompressed, "Color of <b>compressed</b> files and folders"},
-    {"&Hidden", &option::kFileColorHidden, "Color of <b>hidden</b> files and folders"},
-    {"&Read Only", &option::kFileColorReadOnly, "Color of <b>read-only</b> files and folders"},
-    {"&System", &option::kFileColorSystem,
+    {"&Compressed", &ui::option::kFileColorCompressed,
+     "Color of <b>compressed</b> files and folders"},
+    {"&Hidden", &ui::option::kFileColorHidden, "Color of <b>hidden</b> files and folders"},
+    {"&Read Only", &ui::option::kFileColorReadOnly, "Color of <b>read-only</b> files and folders"},
+    {"&System", &ui::option::kFileColorSystem,
      "Color of <b>system</b> files (devices, sockets and pipes)"},
 };
 
@@ -62,13 +63,13 @@ CPropPageColors::CPropPageColors(QWidget* parent)
 
 void CPropPageColors::onInitDialog() {
     for (int i = 0; i < kColorCount; ++i) {
-        m_buttons[static_cast<std::size_t>(i)]->setColor(readOption(*kColors[i].option));
+        m_buttons[static_cast<std::size_t>(i)]->setColor(ui::readOption(*kColors[i].option));
     }
 }
 
 void CPropPageColors::onOK() {
     for (int i = 0; i < kColorCount; ++i) {
-        writeOption(*kColors[i].option, m_buttons[static_cast<std::size_t>(i)]->color());
+        ui::writeOption(*kColors[i].option, m_buttons[static_cast<std::size_t>(i)]->color());
     }
 }
 

@@ -12,8 +12,6 @@ class ColorButton;
 
 namespace tarvolin::app {
 
-struct ColorOption;
-
 // UI thread; owned by the options sheet. Each button's object name is its setting's name.
 class CPropPageColors final : public ui::CPropertyPage {
     Q_OBJECT

@@ -8,9 +8,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
 #include "ui/ColorButton.h"
 #include "ui/FontFaceCombo.h"
+#include "ui/Options.h"
 
 namespace tarvolin::app {
 namespace {
@@ -27,17 +27,18 @@ Widget* named(Widget* widget, const char* settingName, const QString& tip) {
 CPropPageGraphDisplay::CPropPageGraphDisplay(QWidget* parent)
     : ui::CPropertyPage(QStringLiteral("Display::Graph"), parent) {
     auto* background = new QGroupBox(tr("Background"), this);
-    m_primary = named(new ui::ColorButton(tr("&Primary color"), background),
-                      option::kGraphBackPrimary.name, tr("<b>Primary</b> graph background color"));
+    m_primary =
+        named(new ui::ColorButton(tr("&Primary color"), background),
+              ui::option::kGraphBackPrimary.name, tr("<b>Primary</b> graph background color"));
     m_secondary =
         named(new ui::ColorButton(tr("&Secondary color"), background),
-              option::kGraphBackSecondary.name, tr("<b>Secondary</b> graph background color"));
+              ui::option::kGraphBackSecondary.name, tr("<b>Secondary</b> graph background color"));
     m_gradient =
         named(new QCheckBox(tr("Use &gradient effect (if disabled, only primary color is used)"),
                             background),
-              option::kUseGradientGraphBack.name,
+              ui::option::kUseGradientGraphBack.name,
               tr("Uses a <b>gradient</b> effect for the graph background"));
-    m_effect = named(new QComboBox(background), option::kGraphGradientEffectType.name,
+    m_effect = named(new QComboBox(background), ui::option::kGraphGradientEffectType.name,
                      tr("Select the gradient <b>effect</b> type"));
     m_effect->addItems(
         {tr("Vertical"), tr("Horizontal"), tr("Forward diagonal"), tr("Backward diagonal")});
@@ -57,9 +58,9 @@ CPropPageGraphDisplay::CPropPageGraphDisplay(QWidget* parent)
     backgroundLayout->addLayout(effectRow);
 
     auto* text = new QGroupBox(tr("Text"), this);
-    m_titleFont = named(new ui::FontFaceCombo(text), option::kGraphTitleFontFaceName.name,
+    m_titleFont = named(new ui::FontFaceCombo(text), ui::option::kGraphTitleFontFaceName.name,
                         tr("Choose the <b>font</b> used for the graph title"));
-    m_labelFont = named(new ui::FontFaceCombo(text), option::kGraphLabelFontFaceName.name,
+    m_labelFont = named(new ui::FontFaceCombo(text), ui::option::kGraphLabelFontFaceName.name,
                         tr("Choose the <b>font</b> used for the graph labels"));
     auto* fonts = new QFormLayout(text);
     fonts->addRow(tr("Graph title font:"), m_titleFont);
@@ -73,29 +74,29 @@ CPropPageGraphDisplay::CPropPageGraphDisplay(QWidget* parent)
 }
 
 void CPropPageGraphDisplay::onInitDialog() {
-    m_primary->setColor(readOption(option::kGraphBackPrimary));
-    m_secondary->setColor(readOption(option::kGraphBackSecondary));
-    m_gradient->setChecked(readOption(option::kUseGradientGraphBack) != 0);
-    const int effect = readOption(option::kGraphGradientEffectType);
+    m_primary->setColor(ui::readOption(ui::option::kGraphBackPrimary));
+    m_secondary->setColor(ui::readOption(ui::option::kGraphBackSecondary));
+    m_gradient->setChecked(ui::readOption(ui::option::kUseGradientGraphBack) != 0);
+    const int effect = ui::readOption(ui::option::kGraphGradientEffectType);
     m_effect->setCurrentIndex(effect >= 0 && effect < kEffectCount
                                   ? effect
-                                  : option::kGraphGradientEffectType.defaultValue);
-    m_titleFont->selectFace(readOption(option::kGraphTitleFontFaceName));
-    m_labelFont->selectFace(readOption(option::kGraphLabelFontFaceName));
+                                  : ui::option::kGraphGradientEffectType.defaultValue);
+    m_titleFont->selectFace(ui::readOption(ui::option::kGraphTitleFontFaceName));
+    m_labelFont->selectFace(ui::readOption(ui::option::kGraphLabelFontFaceName));
 }
 
 void CPropPageGraphDisplay::onOK() {
-    writeOption(option::kGraphBackPrimary, m_primary->color());
-    writeOption(option::kGraphBackSecondary, m_secondary->color());
-    writeOption(option::kUseGradientGraphBack, m_gradient->isChecked() ? 1 : 0);
-    writeOption(option::kGraphGradientEffectType, m_effect->currentIndex());
+    ui::writeOption(ui::option::kGraphBackPrimary, m_primary->color());
+    ui::writeOption(ui::option::kGraphBackSecondary, m_secondary->color());
+    ui::writeOption(ui::option::kUseGradientGraphBack, m_gradient->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kGraphGradientEffectType, m_effect->currentIndex());
     // A stored face this machine lacks selects nothing; it stays stored rather than becoming
     // an empty name, so the settings still draw with it where it is installed.
     if (!m_titleFont->faceName().isEmpty()) {
-        writeOption(option::kGraphTitleFontFaceName, m_titleFont->faceName());
+        ui::writeOption(ui::option::kGraphTitleFontFaceName, m_titleFont->faceName());
     }
     if (!m_labelFont->faceName().isEmpty()) {
-        writeOption(option::kGraphLabelFontFaceName, m_labelFont->faceName());
+        ui::writeOption(ui::option::kGraphLabelFontFaceName, m_labelFont->faceName());
     }
 }
 

@@ -4,29 +4,29 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
+#include "ui/Options.h"
 
 namespace tarvolin::app {
 namespace {
 
 struct ReportRow {
     const char* text;
-    const IntOption* option;
+    const ui::IntOption* option;
     const char* tip;
 };
 
 // The first three belong to the HTML report, the last two to the text exports.
 constexpr int kHtmlOptions = 3;
 const ReportRow kReportOptions[CPropPageReports::kOptionCount] = {
-    {"Include &graph image", &option::kReportIncludeGraphImage,
+    {"Include &graph image", &ui::option::kReportIncludeGraphImage,
      "Include the <b>graph image</b> in the HTML report"},
-    {"Include &drive space information", &option::kReportIncludeDriveSpace,
+    {"Include &drive space information", &ui::option::kReportIncludeDriveSpace,
      "Include the <b>drive space</b> table in the HTML report"},
-    {"&Launch browser after HTML report is generated", &option::kReportLaunchBrowser,
+    {"&Launch browser after HTML report is generated", &ui::option::kReportLaunchBrowser,
      "Open the HTML report in the default <b>browser</b> once it is written"},
-    {"Include column &headers", &option::kTextIncludeColHdrs,
+    {"Include column &headers", &ui::option::kTextIncludeColHdrs,
      "Include report list column <b>headers</b>"},
-    {"Wrap fields in &quotes", &option::kTextQuoteFields,
+    {"Wrap fields in &quotes", &ui::option::kTextQuoteFields,
      "Place <b>quotes</b> around each list field"},
 };
 
@@ -55,15 +55,15 @@ CPropPageReports::CPropPageReports(QWidget* parent)
 
 void CPropPageReports::onInitDialog() {
     for (int i = 0; i < kOptionCount; ++i) {
-        m_boxes[static_cast<std::size_t>(i)]->setChecked(readOption(*kReportOptions[i].option) !=
-                                                         0);
+        m_boxes[static_cast<std::size_t>(i)]->setChecked(
+            ui::readOption(*kReportOptions[i].option) != 0);
     }
 }
 
 void CPropPageReports::onOK() {
     for (int i = 0; i < kOptionCount; ++i) {
-        writeOption(*kReportOptions[i].option,
-                    m_boxes[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0);
+        ui::writeOption(*kReportOptions[i].option,
+                        m_boxes[static_cast<std::size_t>(i)]->isChecked() ? 1 : 0);
     }
 }
 

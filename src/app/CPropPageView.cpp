@@ -11,8 +11,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/NumberText.h"
-#include "app/Options.h"
+#include "ui/NumberText.h"
+#include "ui/Options.h"
 
 namespace tarvolin::app {
 namespace {
@@ -21,7 +21,8 @@ constexpr int kMinRefresh = 1;
 constexpr int kMaxRefresh = 10;
 constexpr int kMaxHistory = 999;
 
-QCheckBox* checkBox(const char* text, const IntOption& option, const char* tip, QWidget* parent) {
+QCheckBox* checkBox(const char* text, const ui::IntOption& option, const char* tip,
+                    QWidget* parent) {
     auto* box = new QCheckBox(QString::fromUtf8(text), parent);
     box->setObjectName(QString::fromLatin1(option.name));
     box->setToolTip(QString::fromUtf8(tip));
@@ -34,12 +35,12 @@ CPropPageView::CPropPageView(QWidget* parent)
     : ui::CPropertyPage(QStringLiteral("General::Settings"), parent) {
     auto* refresh = new QGroupBox(tr("Refresh"), this);
     m_autoRefresh =
-        checkBox("Automatically &refresh right pane while scanning", option::kAutoRefresh,
+        checkBox("Automatically &refresh right pane while scanning", ui::option::kAutoRefresh,
                  "Refreshes the <b>detail view</b> and the graph every few seconds "
                  "while a folder scan runs",
                  refresh);
     m_refreshFreq = new QSlider(Qt::Horizontal, refresh);
-    m_refreshFreq->setObjectName(QString::fromLatin1(option::kRefreshFreq.name));
+    m_refreshFreq->setObjectName(QString::fromLatin1(ui::option::kRefreshFreq.name));
     m_refreshFreq->setRange(kMinRefresh, kMaxRefresh);
     m_refreshFreq->setTickInterval(1);
     m_refreshFreq->setSingleStep(1);
@@ -56,7 +57,7 @@ CPropPageView::CPropPageView(QWidget* parent)
 
     auto* history = new QGroupBox(tr("Folder History"), this);
     m_historyCount = new QLineEdit(history);
-    m_historyCount->setObjectName(QString::fromLatin1(option::kHistoryCount.name));
+    m_historyCount->setObjectName(QString::fromLatin1(ui::option::kHistoryCount.name));
     m_historyCount->setMaxLength(kMaxHistoryDigits);
     m_historyCount->setFixedWidth(
         m_historyCount->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
@@ -70,16 +71,16 @@ CPropPageView::CPropPageView(QWidget* parent)
     countRow->addWidget(new QLabel(tr("scans"), history));
     countRow->addStretch(1);
     m_keepScanHistory =
-        checkBox("&Keep a history of completed scans", option::kKeepScanHistory,
+        checkBox("&Keep a history of completed scans", ui::option::kKeepScanHistory,
                  "Records every completed folder scan in the <b>scan history</b>", history);
     auto* historyLayout = new QVBoxLayout(history);
     historyLayout->addLayout(countRow);
     historyLayout->addWidget(m_keepScanHistory);
 
     auto* misc = new QGroupBox(tr("Misc"), this);
-    m_showSplash = checkBox("Show splash screen on startup", option::kShowSplash,
+    m_showSplash = checkBox("Show splash screen on startup", ui::option::kShowSplash,
                             "Shows the <b>splash screen</b> when Tarvolin starts", misc);
-    m_showWelcome = checkBox("Show welcome screen on startup", option::kShowWelcomeScreen,
+    m_showWelcome = checkBox("Show welcome screen on startup", ui::option::kShowWelcomeScreen,
                              "Shows the <b>welcome wizard</b> when Tarvolin starts", misc);
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(m_showSplash);
@@ -95,25 +96,25 @@ CPropPageView::CPropPageView(QWidget* parent)
 
 // Values edited by hand in the settings file are shown within the controls' ranges.
 void CPropPageView::onInitDialog() {
-    m_autoRefresh->setChecked(readOption(option::kAutoRefresh) != 0);
-    const int freq = readOption(option::kRefreshFreq);
+    m_autoRefresh->setChecked(ui::readOption(ui::option::kAutoRefresh) != 0);
+    const int freq = ui::readOption(ui::option::kRefreshFreq);
     m_refreshFreq->setValue(
-        freq >= kMinRefresh && freq <= kMaxRefresh ? freq : option::kRefreshFreq.defaultValue);
+        freq >= kMinRefresh && freq <= kMaxRefresh ? freq : ui::option::kRefreshFreq.defaultValue);
     m_historyCount->setText(
-        QString::number(std::clamp(readOption(option::kHistoryCount), 0, kMaxHistory)));
-    m_keepScanHistory->setChecked(readOption(option::kKeepScanHistory) != 0);
-    m_showSplash->setChecked(readOption(option::kShowSplash) != 0);
-    m_showWelcome->setChecked(readOption(option::kShowWelcomeScreen) != 0);
+        QString::number(std::clamp(ui::readOption(ui::option::kHistoryCount), 0, kMaxHistory)));
+    m_keepScanHistory->setChecked(ui::readOption(ui::option::kKeepScanHistory) != 0);
+    m_showSplash->setChecked(ui::readOption(ui::option::kShowSplash) != 0);
+    m_showWelcome->setChecked(ui::readOption(ui::option::kShowWelcomeScreen) != 0);
 }
 
 void CPropPageView::onOK() {
-    writeOption(option::kRefreshFreq, m_refreshFreq->value());
-    writeOption(option::kAutoRefresh, m_autoRefresh->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kRefreshFreq, m_refreshFreq->value());
+    ui::writeOption(ui::option::kAutoRefresh, m_autoRefresh->isChecked() ? 1 : 0);
     // Text that is not a number stores 0, which keeps no history.
-    writeOption(option::kHistoryCount, std::max(0, atoiText(m_historyCount->text())));
-    writeOption(option::kShowSplash, m_showSplash->isChecked() ? 1 : 0);
-    writeOption(option::kShowWelcomeScreen, m_showWelcome->isChecked() ? 1 : 0);
-    writeOption(option::kKeepScanHistory, m_keepScanHistory->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kHistoryCount, std::max(0, ui::atoiText(m_historyCount->text())));
+    ui::writeOption(ui::option::kShowSplash, m_showSplash->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kShowWelcomeScreen, m_showWelcome->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kKeepScanHistory, m_keepScanHistory->isChecked() ? 1 : 0);
 }
 
 }  // namespace tarvolin::app

@@ -4,12 +4,12 @@
 
 #include "app/CMainFrame.h"
 #include "app/ProductIcon.h"
-#include "app/ScanController.h"
 #include "common/Version.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
+#include "scan/ScanController.h"
 #include "welcome/CGDIPlusSplashWnd.h"
 
 namespace tarvolin::app {
@@ -37,7 +37,7 @@ CTarvolinApp::~CTarvolinApp() {
 int CTarvolinApp::run() {
     m_document = std::make_shared<scan::CTarvolinDoc>();
     m_volumes = std::make_unique<drives::SystemVolumeSource>();
-    m_scans = std::make_unique<ScanController>(*m_engine, m_document);
+    m_scans = std::make_unique<scan::ScanController>(*m_engine, m_document);
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
     m_frame->showFirstTime();
     m_frame->startUp(QString::fromLatin1(welcome::CGDIPlusSplashWnd::kPicture));

@@ -7,6 +7,10 @@
 #include <QApplication>
 
 namespace tarvolin::scan {
+class ScanController;
+}  // namespace tarvolin::scan
+
+namespace tarvolin::scan {
 class CFolderEnumThread;
 class CTarvolinDoc;
 }  // namespace tarvolin::scan
@@ -18,7 +22,6 @@ class SystemVolumeSource;
 namespace tarvolin::app {
 
 class CMainFrame;
-class ScanController;
 
 // One per process, on the UI thread. Owns, in order of creation: the scan thread (started
 // before any window exists), the document, the volume source, the scan controller and the main
@@ -35,7 +38,7 @@ public:
     int run();
 
     CMainFrame* mainFrame() const { return m_frame.get(); }
-    ScanController* scans() const { return m_scans.get(); }
+    scan::ScanController* scans() const { return m_scans.get(); }
 
 private:
     void shutDown();
@@ -43,7 +46,7 @@ private:
     std::unique_ptr<scan::CFolderEnumThread> m_engine;
     std::shared_ptr<scan::CTarvolinDoc> m_document;
     std::unique_ptr<drives::SystemVolumeSource> m_volumes;
-    std::unique_ptr<ScanController> m_scans;
+    std::unique_ptr<scan::ScanController> m_scans;
     std::unique_ptr<CMainFrame> m_frame;
 };
 

@@ -6,12 +6,12 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "app/CHistoryCombo.h"
+#include "ui/CHistoryCombo.h"
 
 namespace tarvolin::app {
 
 PathBar::PathBar(QWidget* parent)
-    : QWidget(parent), m_combo(new CHistoryCombo(this)), m_goButton(new QToolButton(this)) {
+    : QWidget(parent), m_combo(new ui::CHistoryCombo(this)), m_goButton(new QToolButton(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);
     auto* label = new QLabel(tr("Path"), this);
@@ -32,7 +32,7 @@ PathBar::PathBar(QWidget* parent)
     connect(m_goButton, &QToolButton::clicked, this, [this] { emit navigateRequested(text()); });
     connect(m_combo->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { emit navigateRequested(text()); });
-    connect(m_combo, &CHistoryCombo::activated, this,
+    connect(m_combo, &ui::CHistoryCombo::activated, this,
             [this](int index) { emit navigateRequested(m_combo->itemText(index)); });
 }
 

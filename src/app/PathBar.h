@@ -6,9 +6,11 @@
 
 class QToolButton;
 
-namespace tarvolin::app {
-
+namespace tarvolin::ui {
 class CHistoryCombo;
+}  // namespace tarvolin::ui
+
+namespace tarvolin::app {
 
 // Owned by the main frame's second toolbar; UI thread. Emits navigateRequested with the text to
 // go to when Go is pressed, Enter is typed in the combo or a history entry is chosen.
@@ -18,7 +20,7 @@ class PathBar final : public QWidget {
 public:
     explicit PathBar(QWidget* parent = nullptr);
 
-    CHistoryCombo* combo() const { return m_combo; }
+    ui::CHistoryCombo* combo() const { return m_combo; }
     QString text() const;
     void selectAllText();
 
@@ -31,8 +33,8 @@ signals:
     void navigateRequested(const QString& text);
 
 private:
-    CHistoryCombo* m_combo;   // child
-    QToolButton* m_goButton;  // child
+    ui::CHistoryCombo* m_combo;  // child
+    QToolButton* m_goButton;     // child
 };
 
 }  // namespace tarvolin::app

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <memory>
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
-#include "cli/JsonWriter.h"
 #include "common/SizeText.h"
+#include "exports/JsonWriter.h"
+#include "exports/TextTable.h"
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "reports/ReportRows.h"
@@ -18,6 +20,7 @@ namespace tarvolin::cli {
 namespace {
 
 using namespace tarvolin::reports;
+using exports::JsonWriter;
 
 constexpr char kNoValidMaskText[] = "The temp file mask provided appears to have no valid entries.";
 constexpr char kNoItemsText[] = "There are no items to display.";
@@ -31,48 +34,26 @@ struct ReportResult {
     std::vector<TempFileRow> temp;
 };
 
-// Columns are padded by characters, not bytes, so that UTF-8 names line up.
-std::size_t displayWidth(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 // One report as a titled table; `numeric` columns align right. `cells(i)` gives the texts of
 // row i as views, so that a long temp list is not copied once more for printing.
 template <std::size_t N, class Cells>
 void printTable(std::FILE* out, const char* title, const std::array<ReportColumn, N>& columns,
                 const std::array<bool, N>& numeric, std::size_t rowCount, Cells cells) {
     std::fprintf(out, "%s\n", title);
-    std::array<std::size_t, N> widths{};
-    for (std::size_t column = 0; column < N; ++column)
-        widths[column] = displayWidth(columns[column].title);
-    for (std::size_t i = 0; i < rowCount; ++i) {
-        const std::array<std::string_view, N> row = cells(i);
-        for (std::size_t column = 0; column < N; ++column)
-            widths[column] = std::max(widths[column], displayWidth(row[column]));
-    }
-    std::string line;
-    const auto printLine = [&](const std::array<std::string_view, N>& row) {
-        line.clear();
-        for (std::size_t column = 0; column < N; ++column) {
-            const std::size_t padding = widths[column] - displayWidth(row[column]);
-            if (numeric[column]) line.append(padding, ' ');
-            line += row[column];
-            if (!numeric[column]) line.append(padding, ' ');
-            if (column + 1 < N) line += "  ";
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), out);
-    };
-    std::array<std::string_view, N> header;
-    for (std::size_t column = 0; column < N; ++column)
-        header[column] = columns[column].title;
-    printLine(header);
-    for (std::size_t i = 0; i < rowCount; ++i)
-        printLine(cells(i));
+    std::vector<exports::Align> alignment;
+    for (const bool right : numeric)
+        alignment.push_back(right ? exports::Align::Right : exports::Align::Left);
+    // Row 0 is the header.
+    exports::writeTextTable(
+        out, alignment, rowCount + 1, [&](std::size_t row, std::vector<std::string_view>& line) {
+            if (row == 0) {
+                for (const ReportColumn& column : columns)
+                    line.emplace_back(column.title);
+            } else {
+                const std::array<std::string_view, N> cellsOfRow = cells(row - 1);
+                line.assign(cellsOfRow.begin(), cellsOfRow.end());
+            }
+        });
     if (rowCount == 0) std::fprintf(out, "%s\n", kNoItemsText);
 }
 
@@ -253,7 +234,8 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     request.listener = listener;
     request.mode = scan::ScanMode::Report;
     request.reportSink = collections;
-    thread.SubmitScanRequest(std::move(request));
+    [[maybe_unused]] const std::uint32_t refused = thread.SubmitScanRequest(std::move(request));
+    assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
 
     ReportResult result;

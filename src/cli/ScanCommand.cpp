@@ -1,20 +1,25 @@
 #include "cli/ScanCommand.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <memory>
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
-#include "cli/JsonWriter.h"
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
+#include "exports/JsonWriter.h"
+#include "exports/TextTable.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
 namespace {
 
+using exports::Align;
+using exports::JsonWriter;
+using exports::writeTextTable;
 using scan::ScanNode;
 using scan::SortKey;
 
@@ -44,16 +49,10 @@ struct ScanResult {
     std::vector<scan::ScanError> errors;
 };
 
-// Columns are padded by characters, not bytes, so that UTF-8 names line up.
-std::size_t displayWidth(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 void printTable(const ScanResult& result, std::FILE* out) {
     struct Row {
         std::string cells[6];
+        bool blank = false;
     };
     std::vector<Row> rows;
     rows.push_back({{"Folder", "Size", "Last Change", "Files", "Folders", "% of Parent"}});
@@ -69,27 +68,14 @@ void printTable(const ScanResult& result, std::FILE* out) {
         {{"Total", formatSize(result.totals.size), "", formatCount(result.totals.fileCount),
           formatCount(result.totals.folderCount), ""}});
 
-    std::size_t widths[6] = {};
-    for (const Row& row : rows) {
-        for (int column = 0; column < 6; ++column) {
-            widths[column] = std::max(widths[column], displayWidth(row.cells[column]));
-        }
-    }
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (r + 1 == rows.size()) std::fputc('\n', out);
-        std::string line;
-        for (int column = 0; column < 6; ++column) {
-            const std::string& cell = rows[r].cells[column];
-            const std::string padding(widths[column] - displayWidth(cell), ' ');
-            // Text columns align left, numbers right.
-            const bool leftAligned = column == 0 || column == 2;
-            line += leftAligned ? cell + padding : padding + cell;
-            if (column < 5) line += "  ";
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        std::fprintf(out, "%s\n", line.c_str());
-    }
+    // A blank line sets the total apart from the children.
+    rows.insert(rows.end() - 1, Row{{}, true});
+    writeTextTable(
+        out, {Align::Left, Align::Right, Align::Left, Align::Right, Align::Right, Align::Right},
+        rows.size(), [&rows](std::size_t r, std::vector<std::string_view>& cells) {
+            if (rows[r].blank) return;
+            cells.assign(std::begin(rows[r].cells), std::end(rows[r].cells));
+        });
 }
 
 void printJson(const ScanResult& result, std::FILE* out) {
@@ -188,7 +174,9 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     auto listener =
         std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     installInterruptHandler();
-    thread.startFolderScan(*path, false, listener, document);
+    [[maybe_unused]] const std::uint32_t refused =
+        thread.startFolderScan(*path, false, listener, document);
+    assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
 
     ScanResult result;

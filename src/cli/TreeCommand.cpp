@@ -1,5 +1,6 @@
 #include "cli/TreeCommand.h"
 
+#include <cassert>
 #include <cerrno>
 #include <memory>
 
@@ -47,7 +48,7 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "-o" && i + 1 < arguments.size()) {
             outputFile = std::string(arguments[++i]);
-        } else if (!havePath && (arguments[i].empty() || arguments[i][0] != '-')) {
+        } else if (!havePath && isPathArgument(arguments[i])) {
             pathArgument = std::string(arguments[i]);
             havePath = true;
         } else {
@@ -87,7 +88,8 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     request.path = *path;
     request.listener = listener;
     request.mode = scan::ScanMode::Report;
-    thread.SubmitScanRequest(std::move(request));
+    [[maybe_unused]] const std::uint32_t refused = thread.SubmitScanRequest(std::move(request));
+    assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
 
     int writeError = writer.finish();

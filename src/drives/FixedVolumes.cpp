@@ -7,39 +7,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 #include "common/SizeText.h"
 
 namespace tarvolin::drives {
 namespace {
-
-std::string unescapeField(std::string_view field) {
-    std::string text;
-    text.reserve(field.size());
-    const auto isOctal = [&field](std::size_t at, char highest) {
-        return at < field.size() && field[at] >= '0' && field[at] <= highest;
-    };
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && isOctal(i + 1, '3') && isOctal(i + 2, '7') && isOctal(i + 3, '7')) {
-            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                      (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The device number of a non-removable, non-loop block device, or none.
 std::optional<std::uint64_t> fixedBlockDevice(const std::string& device) {
@@ -51,7 +24,7 @@ std::optional<std::uint64_t> fixedBlockDevice(const std::string& device) {
     const std::string sys = "/sys/dev/block/" + std::to_string(major(info.st_rdev)) + ":" +
                             std::to_string(minor(info.st_rdev));
     for (const char* where : {"/removable", "/../removable"}) {
-        const std::string flag = readFile(sys + where);
+        const std::string flag = readSmallFile((sys + where).c_str());
         if (!flag.empty()) {
             if (flag[0] == '1') return std::nullopt;
             break;
@@ -61,26 +34,6 @@ std::optional<std::uint64_t> fixedBlockDevice(const std::string& device) {
 }
 
 }  // namespace
-
-std::vector<MountEntry> parseMountTable(std::string_view text) {
-    std::vector<MountEntry> mounts;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        std::string_view fields[3];
-        std::size_t count = 0;
-        while (count < 3 && !line.empty()) {
-            const auto space = line.find(' ');
-            fields[count++] = line.substr(0, space);
-            line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
-        }
-        if (count < 3) continue;
-        mounts.push_back(MountEntry{unescapeField(fields[0]), unescapeField(fields[1]),
-                                    unescapeField(fields[2])});
-    }
-    return mounts;
-}
 
 std::vector<std::string> selectFixedVolumes(
     const std::vector<MountEntry>& mounts,
@@ -101,7 +54,7 @@ std::vector<std::string> selectFixedVolumes(
 
 std::vector<std::string> SystemVolumeSource::fixedVolumes() const {
     // The root's device first, so that another mount of the same device is not listed again.
-    auto mounts = parseMountTable(readFile("/proc/self/mounts"));
+    auto mounts = readMountTable();
     std::stable_partition(mounts.begin(), mounts.end(),
                           [](const MountEntry& mount) { return mount.mountPoint == "/"; });
     return selectFixedVolumes(mounts, fixedBlockDevice);

@@ -8,21 +8,14 @@
 #include <string_view>
 #include <vector>
 
-namespace tarvolin::drives {
+#include "common/MountTable.h"
 
-struct MountEntry {
-    std::string device;
-    std::string mountPoint;
-    std::string type;
-};
+namespace tarvolin::drives {
 
 struct DiskSpace {
     std::uint64_t freeBytes = 0;  // what an unprivileged caller may still use
     std::uint64_t totalBytes = 0;
 };
-
-// Parses /proc/self/mounts text; "\040" and the other octal escapes become their bytes.
-std::vector<MountEntry> parseMountTable(std::string_view text);
 
 // The fixed volumes of a mount table, named by mount point: "/" first, then every other file
 // system whose device passes `fixedDevice` (which returns the device number of a block device

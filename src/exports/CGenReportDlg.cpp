@@ -16,13 +16,15 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <cassert>
 
-#include "app/GuiScanListener.h"
-#include "app/Options.h"
+#include "common/AppException.h"
 #include "common/PathText.h"
 #include "common/Version.h"
 #include "exports/FolderTreeText.h"
 #include "scan/CFolderEnumThread.h"
+#include "scan/GuiScanListener.h"
+#include "ui/Options.h"
 
 namespace tarvolin::exports {
 namespace {
@@ -44,7 +46,7 @@ QString shown(const std::string& bytes) {
 
 CGenReportDlg::CGenReportDlg(scan::CFolderEnumThread& engine, scan::ScanRequest request,
                              QWidget* parent)
-    : ui::CResizableDialog(QString::fromLatin1(app::option::kReportDlgWindows), parent),
+    : ui::CResizableDialog(QString::fromLatin1(ui::option::kReportDlgWindows), parent),
       m_engine(engine),
       m_request(std::move(request)),
       m_status(new QLabel(kScanningText, this)),
@@ -71,7 +73,7 @@ CGenReportDlg::CGenReportDlg(scan::CFolderEnumThread& engine, scan::ScanRequest 
     m_save->setToolTip(QStringLiteral("<b>Save</b> the folder tree to file"));
     m_autoClose->setToolTip(
         QStringLiteral("Automatically <b>close</b> this window when report scans complete"));
-    m_autoClose->setChecked(app::readOption(app::option::kAutoCloseGraphScanDlg) != 0);
+    m_autoClose->setChecked(ui::readOption(ui::option::kAutoCloseGraphScanDlg) != 0);
 
     // The text follows the window's corners; the buttons keep to the bottom corners.
     auto* layout = new QVBoxLayout(this);
@@ -99,12 +101,12 @@ CGenReportDlg::CGenReportDlg(scan::CFolderEnumThread& engine, scan::ScanRequest 
     m_text.append(QByteArray::fromStdString(root)).append(kLineEnd);
     m_lineCount = 1;
 
-    app::GuiScanListener::Handlers handlers;
-    handlers.reportFolders = [this](std::vector<app::ReportFolderLine> lines) {
+    scan::GuiScanListener::Handlers handlers;
+    handlers.reportFolders = [this](std::vector<scan::ReportFolderLine> lines) {
         appendLines(std::move(lines));
     };
     handlers.reportComplete = [this](bool stopped) { complete(stopped); };
-    m_listener = std::make_shared<app::GuiScanListener>(this, std::move(handlers));
+    m_listener = std::make_shared<scan::GuiScanListener>(this, std::move(handlers));
     m_request.listener = m_listener;
 }
 
@@ -116,7 +118,9 @@ void CGenReportDlg::showEvent(QShowEvent* event) {
     CResizableDialog::showEvent(event);
     if (m_submitted) return;
     m_submitted = true;
-    m_engine.SubmitScanRequest(m_request);
+    // The request always carries the dialog's listener, so it cannot be refused.
+    [[maybe_unused]] const std::uint32_t refused = m_engine.SubmitScanRequest(m_request);
+    assert(refused == 0);
 }
 
 void CGenReportDlg::appendLine(const QString& text, bool bold) {
@@ -130,10 +134,10 @@ void CGenReportDlg::appendLine(const QString& text, bool bold) {
 }
 
 // One insertion per batch: the view lays out and repaints once, however many folders came in.
-void CGenReportDlg::appendLines(std::vector<app::ReportFolderLine> lines) {
+void CGenReportDlg::appendLines(std::vector<scan::ReportFolderLine> lines) {
     if (lines.empty()) return;
     QString display;
-    for (const app::ReportFolderLine& line : lines) {
+    for (const scan::ReportFolderLine& line : lines) {
         const std::string text = folderTreeLine(line.name, line.depth);
         m_text.append(text.data(), static_cast<qsizetype>(text.size())).append(kLineEnd);
         display += u'\n';
@@ -164,28 +168,17 @@ void CGenReportDlg::complete(bool stopped) {
 void CGenReportDlg::reject() {
     if (!m_complete && m_submitted) m_engine.stopScan();
     m_listener->detach();
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, m_autoClose->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, m_autoClose->isChecked() ? 1 : 0);
     CResizableDialog::reject();
 }
 
-bool CGenReportDlg::saveTreeText(const QString& fileName) {
+void CGenReportDlg::saveTreeText(const QString& fileName) {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        m_error = file.errorString();
-        return false;
-    }
-    if (file.write(m_text) != m_text.size() || !file.flush()) {
-        m_error = file.errorString();
-        file.close();
-        return false;
-    }
+    const auto fail = [&file] { throw CAppException(file.errorString().toStdString(), 0, false); };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail();
+    if (file.write(m_text) != m_text.size() || !file.flush()) fail();
     file.close();
-    if (file.error() != QFileDevice::NoError) {
-        m_error = file.errorString();
-        return false;
-    }
-    m_error.clear();
-    return true;
+    if (file.error() != QFileDevice::NoError) fail();
 }
 
 void CGenReportDlg::askAndSave() {
@@ -198,12 +191,16 @@ void CGenReportDlg::askAndSave() {
     const QString fileName = chooser.selectedFiles().front();
     if (fileName.isEmpty()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = saveTreeText(fileName);
-    QApplication::restoreOverrideCursor();
-    if (!saved) {
-        QMessageBox::critical(this, QString::fromUtf8(kProductName),
-                              QStringLiteral("An error occurred while saving %1.\n%2")
-                                  .arg(QDir::toNativeSeparators(fileName), m_error));
+    try {
+        saveTreeText(fileName);
+        QApplication::restoreOverrideCursor();
+    } catch (const CAppException& error) {
+        QApplication::restoreOverrideCursor();
+        // A file error gets the standard file-error box, not the program-error one.
+        QMessageBox::critical(
+            this, QString::fromUtf8(kProductName),
+            QStringLiteral("An error occurred while saving %1.\n%2")
+                .arg(QDir::toNativeSeparators(fileName), QString::fromStdString(error.message())));
     }
 }
 

@@ -16,10 +16,10 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class GuiScanListener;
 struct ReportFolderLine;
-}  // namespace tarvolin::app
+}  // namespace tarvolin::scan
 
 namespace tarvolin::scan {
 class CFolderEnumThread;
@@ -54,9 +54,9 @@ public:
     // The lines so far as the file gets them: raw name bytes, each line followed by CR LF.
     const QByteArray& treeText() const { return m_text; }
     int lineCount() const { return m_lineCount; }
-    // Writes treeText() to `fileName`, replacing what it held; false with errorText() set.
-    bool saveTreeText(const QString& fileName);
-    QString errorText() const { return m_error; }
+    // Writes treeText() to `fileName`, replacing what it held. Throws CAppException with the
+    // file's error text when it cannot be written.
+    void saveTreeText(const QString& fileName);
 
     QPlainTextEdit* treeView() const { return m_tree; }
     QLabel* statusLabel() const { return m_status; }
@@ -77,18 +77,17 @@ protected:
 
 private:
     void appendLine(const QString& text, bool bold);
-    void appendLines(std::vector<app::ReportFolderLine> lines);
+    void appendLines(std::vector<scan::ReportFolderLine> lines);
     void complete(bool stopped);
     void askAndSave();
 
     scan::CFolderEnumThread& m_engine;
     scan::ScanRequest m_request;
-    std::shared_ptr<app::GuiScanListener> m_listener;
+    std::shared_ptr<scan::GuiScanListener> m_listener;
     bool m_submitted = false;
     bool m_complete = false;
     QByteArray m_text;
     int m_lineCount = 0;
-    QString m_error;
 
     // Children of the dialog.
     QLabel* m_status;

@@ -9,7 +9,7 @@
 
 namespace tarvolin::graphs {
 
-CGraphSplitFrame::CGraphSplitFrame(app::ScanController& scans, QWidget* parent)
+CGraphSplitFrame::CGraphSplitFrame(scan::ScanController& scans, QWidget* parent)
     : QWidget(parent), m_view(new CScrollGraphBarView(scans, this)), m_toolBar(new QToolBar(this)) {
     setObjectName(QStringLiteral("GraphPane"));
     m_toolBar->setIconSize(QSize(16, 16));

@@ -6,9 +6,9 @@
 class QAction;
 class QToolBar;
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
 
 namespace tarvolin::graphs {
 
@@ -27,7 +27,7 @@ public:
     static constexpr int kCustomizeGraph = 32828;
 
     // `scans` must outlive the frame.
-    explicit CGraphSplitFrame(app::ScanController& scans, QWidget* parent = nullptr);
+    explicit CGraphSplitFrame(scan::ScanController& scans, QWidget* parent = nullptr);
 
     CScrollGraphBarView* view() const { return m_view; }
     QToolBar* toolBar() const { return m_toolBar; }

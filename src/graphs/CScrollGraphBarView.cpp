@@ -9,13 +9,13 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "common/SizeText.h"
 #include "graphs/GraphPalette.h"
 #include "graphs/GraphTexts.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 
 namespace tarvolin::graphs {
 namespace {
@@ -41,7 +41,7 @@ QPen barPen(QRgb color) {
 
 }  // namespace
 
-CScrollGraphBarView::CScrollGraphBarView(app::ScanController& scans, QWidget* parent)
+CScrollGraphBarView::CScrollGraphBarView(scan::ScanController& scans, QWidget* parent)
     : CScrollGraphView(scans, parent) {}
 
 int CScrollGraphBarView::graphHeight(int subfolders) {
@@ -94,7 +94,7 @@ void CScrollGraphBarView::DrawItems(QPainter& painter) {
     const int right = client.left() + client.width() - kSideMargin;    // R
     const qreal offset = painter.testRenderHint(QPainter::Antialiasing) ? 0.5 : 0.0;
     const QFont labelFont =
-        graphFont(app::readOption(app::option::kGraphLabelFontFaceName), 9.0, false, painter);
+        graphFont(ui::readOption(ui::option::kGraphLabelFontFaceName), 9.0, false, painter);
     const QFontMetricsF labelMetrics(labelFont, painter.device());
 
     // Only the rows that meet the drawn area are read and drawn: the document is locked for

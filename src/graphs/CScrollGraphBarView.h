@@ -41,7 +41,7 @@ public:
     };
 
     // `scans` must outlive the view.
-    explicit CScrollGraphBarView(app::ScanController& scans, QWidget* parent = nullptr);
+    explicit CScrollGraphBarView(scan::ScanController& scans, QWidget* parent = nullptr);
 
     void DrawGraph(QPainter& painter) override;
     void DrawItems(QPainter& painter) override;

@@ -13,13 +13,13 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "common/AppException.h"
 #include "common/SizeText.h"
 #include "common/Version.h"
 #include "graphs/GraphTexts.h"
+#include "scan/ScanController.h"
 #include "ui/AppExceptionBox.h"
+#include "ui/Options.h"
 
 namespace tarvolin::graphs {
 namespace {
@@ -39,15 +39,15 @@ qreal strokeOffset(const QPainter& painter) {
 
 }  // namespace
 
-CScrollGraphView::CScrollGraphView(app::ScanController& scans, QWidget* parent)
+CScrollGraphView::CScrollGraphView(scan::ScanController& scans, QWidget* parent)
     : QAbstractScrollArea(parent), m_scans(scans) {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ReloadSettings();
-    connect(&m_scans, &app::ScanController::scanStarting, this, &CScrollGraphView::onScanStarting);
-    connect(&m_scans, &app::ScanController::scanComplete, this, &CScrollGraphView::onScanComplete);
+    connect(&m_scans, &scan::ScanController::scanStarting, this, &CScrollGraphView::onScanStarting);
+    connect(&m_scans, &scan::ScanController::scanComplete, this, &CScrollGraphView::onScanComplete);
 }
 
 CScrollGraphView::~CScrollGraphView() = default;
@@ -60,11 +60,11 @@ QRect CScrollGraphView::clientRect() const {
 }
 
 void CScrollGraphView::ReloadSettings() {
-    using namespace app::option;
-    m_gradientEnabled = app::readOption(kUseGradientGraphBack) != 0;
-    m_gradientType = app::readOption(kGraphGradientEffectType);
-    m_primary = app::readOption(kGraphBackPrimary);
-    m_secondary = app::readOption(kGraphBackSecondary);
+    using namespace ui::option;
+    m_gradientEnabled = ui::readOption(kUseGradientGraphBack) != 0;
+    m_gradientType = ui::readOption(kGraphGradientEffectType);
+    m_primary = ui::readOption(kGraphBackPrimary);
+    m_secondary = ui::readOption(kGraphBackSecondary);
     m_primary.setAlpha(255);
     m_secondary.setAlpha(255);
 }
@@ -98,7 +98,7 @@ QFont CScrollGraphView::graphFont(const QString& face, double pointSize, bool bo
 void CScrollGraphView::DrawTitle(QPainter& painter, const QString& title, const QString& subtitle,
                                  bool framed) {
     const QFont font =
-        graphFont(app::readOption(app::option::kGraphTitleFontFaceName), 11.0, true, painter);
+        graphFont(ui::readOption(ui::option::kGraphTitleFontFaceName), 11.0, true, painter);
     const QFontMetricsF metrics(font, painter.device());
     const auto measure = [&metrics](const QString& text) {
         return text.isEmpty() ? QSizeF()
@@ -302,13 +302,10 @@ void CScrollGraphView::showDrawingError(int code) {
     QMessageBox::critical(this, productTitle(), drawingErrorText(code));
 }
 
-bool CScrollGraphView::DrawGraphToFile(const QString& path, const QString& mimeType) {
+void CScrollGraphView::DrawGraphToFile(const QString& path, const QString& mimeType) {
     int failure = 0;
     const QImage image = renderGraphImage(&failure);
-    if (image.isNull()) {
-        showDrawingError(failure);
-        return false;
-    }
+    if (image.isNull()) throw GraphDrawingError(failure);
     const QByteArray format = imageWriterFormat(mimeType);
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format)) {
         throw CAppException(kEncoderNotFoundText, 0, true);
@@ -317,7 +314,6 @@ bool CScrollGraphView::DrawGraphToFile(const QString& path, const QString& mimeT
     if (!writer.write(image)) {
         throw CAppException(saveFailedText(path), static_cast<int>(writer.error()), false);
     }
-    return true;
 }
 
 void CScrollGraphView::saveGraphImageAs(const QString& path) {
@@ -329,6 +325,8 @@ void CScrollGraphView::saveGraphImageAs(const QString& path) {
     }
     try {
         DrawGraphToFile(path, mimeType);
+    } catch (const GraphDrawingError& error) {
+        showDrawingError(error.code());
     } catch (const CAppException& error) {
         ui::showAppException(this, error);
     }

@@ -15,9 +15,9 @@
 class QFont;
 class QPainter;
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
 
 namespace tarvolin::graphs {
 
@@ -46,7 +46,7 @@ public:
     static constexpr int kDrawingOutOfMemory = 3;
 
     // `scans` must outlive the view.
-    explicit CScrollGraphView(app::ScanController& scans, QWidget* parent = nullptr);
+    explicit CScrollGraphView(scan::ScanController& scans, QWidget* parent = nullptr);
     ~CScrollGraphView() override;
 
     // The title line: `title` and `subtitle` centred together as one line; `framed` draws a
@@ -59,9 +59,9 @@ public:
     virtual void Redraw();
     // Draws the whole graph into an image and writes it as `mimeType` ("image/jpeg",
     // "image/png", "image/bmp" or "image/tiff"). Throws CAppException when no writer exists for
-    // the type or the file cannot be written. When the image cannot be drawn the drawing error
-    // is shown, nothing is written and the result is false.
-    virtual bool DrawGraphToFile(const QString& path, const QString& mimeType);
+    // the type or the file cannot be written, and GraphDrawingError, writing nothing, when the
+    // image cannot be drawn; the command that asked shows the message.
+    virtual void DrawGraphToFile(const QString& path, const QString& mimeType);
     // Re-reads the background settings; the options sheet's OK calls it, then Redraw.
     virtual void ReloadSettings();
     // Asks for a file name and type, then saves the image; errors are shown here.
@@ -102,7 +102,7 @@ protected:
     QRect drawArea() const { return m_drawArea; }
     // Only vertical scrolling is offered; `height` beyond the viewport scrolls.
     void setScrollSizes(int width, int height);
-    app::ScanController& scans() const { return m_scans; }
+    scan::ScanController& scans() const { return m_scans; }
     std::string browserPath() const;
 
     // The image the exports draw into; a subclass in tests may refuse it.
@@ -120,7 +120,7 @@ private:
     void applyScrollSizes();
     void showDrawingError(int code);
 
-    app::ScanController& m_scans;
+    scan::ScanController& m_scans;
     std::function<std::string()> m_browserPath;
 
     bool m_gradientEnabled = true;

@@ -9,6 +9,7 @@ namespace tarvolin::graphs {
 
 inline constexpr std::size_t kGraphPaletteSize = 139;
 
+// clang-format off
 // ARGB; bar or band i takes entry i % kGraphPaletteSize. Entry 131 is fully transparent: such a
 // bar shows nothing but the background, as it always has.
 inline constexpr std::array<std::uint32_t, kGraphPaletteSize> kGraphPalette = {
@@ -37,6 +38,7 @@ inline constexpr std::array<std::uint32_t, kGraphPaletteSize> kGraphPalette = {
     0xFF40E0D0, 0xFFEE82EE, 0xFFF5DEB3, 0xFFFFFFFF, 0xFFFFFF00, 0xFFF0F8FF,
     0xFF9ACD32,
 };
+// clang-format on
 
 inline constexpr std::uint32_t graphPaletteColor(std::size_t index) {
     return kGraphPalette[index % kGraphPaletteSize];

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "common/AppException.h"
+
 namespace tarvolin::graphs {
 
 inline constexpr char kNoFoldersText[] = "There are no folders to display.";
@@ -22,6 +24,14 @@ inline constexpr char kDefaultImageExtension[] = "jpg";
 // "Unexpected error during drawing operation [code: N]. Please report this incident to " and
 // the support address.
 QString drawingErrorText(int code);
+
+// Thrown when the graph cannot be drawn at all; the command shows it as the drawing error
+// (drawingErrorText of its code), not as a program error.
+class GraphDrawingError : public CAppException {
+public:
+    explicit GraphDrawingError(int code)
+        : CAppException(drawingErrorText(code).toStdString(), code, false) {}
+};
 
 // "Failed to save image to specified path (<path>)".
 std::string saveFailedText(const QString& path);

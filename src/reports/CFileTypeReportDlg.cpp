@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
 #include "reports/ReportCollections.h"
+#include "ui/Options.h"
 
 namespace tarvolin::reports {
 
@@ -78,8 +78,8 @@ CFileTypeReportDlg::CFileTypeReportDlg(ReportCollections& collections, QWidget* 
     layout->addWidget(m_list, 1);
     layout->addWidget(box);
 
-    m_minimum->setText(QString::number(app::readOption(app::option::kFileTypeReportMinFileSize)));
-    m_check->setChecked(app::readOption(app::option::kFileTypeReportMinFileSizeFilter) != 0);
+    m_minimum->setText(QString::number(ui::readOption(ui::option::kFileTypeReportMinFileSize)));
+    m_check->setChecked(ui::readOption(ui::option::kFileTypeReportMinFileSizeFilter) != 0);
     m_minimum->setEnabled(m_check->isChecked());
 
     connect(m_check, &QCheckBox::clicked, this, &CFileTypeReportDlg::filterToggled);
@@ -87,14 +87,14 @@ CFileTypeReportDlg::CFileTypeReportDlg(ReportCollections& collections, QWidget* 
 }
 
 CFileTypeReportDlg::~CFileTypeReportDlg() {
-    using namespace app::option;
-    app::writeOption(kFileTypeReportMinFileSizeFilter, m_check->isChecked() ? 1 : 0);
+    using namespace ui::option;
+    ui::writeOption(kFileTypeReportMinFileSizeFilter, m_check->isChecked() ? 1 : 0);
     // The store keeps 32 bits; a larger minimum comes back as the nearest one it can hold.
     const std::int64_t minimum = filter().minimumKb;
-    app::writeOption(kFileTypeReportMinFileSize,
-                     static_cast<std::int32_t>(
-                         std::clamp<std::int64_t>(minimum, std::numeric_limits<std::int32_t>::min(),
-                                                  std::numeric_limits<std::int32_t>::max())));
+    ui::writeOption(kFileTypeReportMinFileSize,
+                    static_cast<std::int32_t>(
+                        std::clamp<std::int64_t>(minimum, std::numeric_limits<std::int32_t>::min(),
+                                                 std::numeric_limits<std::int32_t>::max())));
 }
 
 QAbstractSpinBox* CFileTypeReportDlg::minimumEdit() const {

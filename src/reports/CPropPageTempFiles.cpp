@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
 #include "common/Version.h"
 #include "reports/ReportCollections.h"
+#include "ui/Options.h"
 
 namespace tarvolin::reports {
 
@@ -35,7 +35,7 @@ CPropPageTempFiles::CPropPageTempFiles(ReportCollections& collections, QWidget* 
     layout->addWidget(m_list, 1);
     layout->addWidget(box);
 
-    const QString stored = app::readOption(app::option::kTempFileMask);
+    const QString stored = ui::readOption(ui::option::kTempFileMask);
     if (!stored.isEmpty()) m_mask->setText(stored);
 
     connect(m_mask, &QLineEdit::editingFinished, this, &CPropPageTempFiles::applyMask);
@@ -58,7 +58,7 @@ void CPropPageTempFiles::refreshReport() {
 }
 
 void CPropPageTempFiles::applyMask() {
-    app::writeOption(app::option::kTempFileMask, m_mask->text());
+    ui::writeOption(ui::option::kTempFileMask, m_mask->text());
     const bool hasPatterns =
         collections().setTempFileMask(QFile::encodeName(m_mask->text()).toStdString());
     // The edit also loses the focus when the generator closes; no box pops up after it.
@@ -70,9 +70,9 @@ void CPropPageTempFiles::applyMask() {
 }
 
 void CPropPageTempFiles::restoreDefaults() {
-    m_mask->setText(QString::fromLatin1(app::option::kTempFileMask.defaultValue));
-    app::writeOption(app::option::kTempFileMask, m_mask->text());
-    collections().setTempFileMask(app::option::kTempFileMask.defaultValue);
+    m_mask->setText(QString::fromLatin1(ui::option::kTempFileMask.defaultValue));
+    ui::writeOption(ui::option::kTempFileMask, m_mask->text());
+    collections().setTempFileMask(ui::option::kTempFileMask.defaultValue);
 }
 
 }  // namespace tarvolin::reports

@@ -14,14 +14,14 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/CHistoryCombo.h"
-#include "app/Options.h"
 #include "common/PathText.h"
 #include "common/Version.h"
 #include "exports/CGenReportDlg.h"
 #include "reports/CReportPropSheetEmb.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
+#include "ui/CHistoryCombo.h"
+#include "ui/Options.h"
 
 namespace tarvolin::reports {
 namespace {
@@ -34,7 +34,7 @@ QSize designedSize(const QFontMetrics& metrics) {
 }
 
 QString historyName() {
-    return QString::fromLatin1(app::option::kReportPathHistory);
+    return QString::fromLatin1(ui::option::kReportPathHistory);
 }
 
 // A relative path is taken from the program's working folder, so that the reports' full paths
@@ -53,7 +53,7 @@ CReportGenDlg::CReportGenDlg(scan::CFolderEnumThread& engine,
     : QDialog(parent),
       m_engine(engine),
       m_collections(std::move(collections)),
-      m_path(new app::CHistoryCombo(this)),
+      m_path(new ui::CHistoryCombo(this)),
       m_browse(new QPushButton(QStringLiteral("&Browse..."), this)),
       m_start(new QPushButton(QStringLiteral("&Start Scan"), this)),
       m_sheet(new CReportPropSheetEmb(*m_collections, this)),
@@ -144,7 +144,7 @@ bool CReportGenDlg::startScan() {
     // over every change itself.
     if (!m_collections->tempFileMaskParsed()) {
         m_collections->setTempFileMask(
-            QFile::encodeName(app::readOption(app::option::kTempFileMask)).toStdString());
+            QFile::encodeName(ui::readOption(ui::option::kTempFileMask)).toStdString());
     }
     scan::ScanRequest request;
     request.path = path;

@@ -8,9 +8,9 @@
 
 class QPushButton;
 
-namespace tarvolin::app {
+namespace tarvolin::ui {
 class CHistoryCombo;
-}
+}  // namespace tarvolin::ui
 
 namespace tarvolin::scan {
 class CFolderEnumThread;
@@ -47,7 +47,7 @@ public:
     // Close.
     void accept() override;
 
-    app::CHistoryCombo* pathCombo() const { return m_path; }
+    ui::CHistoryCombo* pathCombo() const { return m_path; }
     CReportPropSheetEmb* sheet() const { return m_sheet; }
     QPushButton* browseButton() const { return m_browse; }
     QPushButton* startButton() const { return m_start; }
@@ -63,7 +63,7 @@ private:
     scan::CFolderEnumThread& m_engine;
     std::shared_ptr<ReportCollections> m_collections;  // shared with the program and the scans
     // Children of the dialog.
-    app::CHistoryCombo* m_path;
+    ui::CHistoryCombo* m_path;
     QPushButton* m_browse;
     QPushButton* m_start;
     CReportPropSheetEmb* m_sheet;

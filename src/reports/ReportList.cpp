@@ -15,7 +15,7 @@
 
 namespace tarvolin::reports {
 ReportListBase::ReportListBase(bool firstAscending, bool actsOnFiles, QWidget* parent)
-    : app::CSmartListCtrl(parent), m_sort(firstAscending), m_actsOnFiles(actsOnFiles) {
+    : ui::CSmartListCtrl(parent), m_sort(firstAscending), m_actsOnFiles(actsOnFiles) {
     setEmptyText(kEmptyText);
     setIconSize(QSize(16, 16));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -78,7 +78,7 @@ void ReportListBase::openFirstSelected() {
 }
 
 bool ReportListBase::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip) return app::CSmartListCtrl::viewportEvent(event);
+    if (event->type() != QEvent::ToolTip) return ui::CSmartListCtrl::viewportEvent(event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QRect cell = visualRect(index);

@@ -8,15 +8,15 @@
 #include <QHeaderView>
 #include <QString>
 
-#include "app/CSmartListCtrl.h"
 #include "reports/ReportListModel.h"
 #include "reports/ReportRows.h"
+#include "ui/CSmartListCtrl.h"
 
 namespace tarvolin::reports {
 
 // The behaviour every report list shares; ReportList<Row> adds its rows. A widget on the UI
 // thread, owned by its page.
-class ReportListBase : public app::CSmartListCtrl {
+class ReportListBase : public ui::CSmartListCtrl {
     Q_OBJECT
 
 public:

@@ -1,8 +1,8 @@
 #include "scan/CFolderEnumErrorDlg.h"
 
-#include "app/CSmartListCtrl.h"
-#include "app/Options.h"
 #include "common/ErrorText.h"
+#include "ui/CSmartListCtrl.h"
+#include "ui/Options.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -37,10 +37,10 @@ QString errorCellText(const ScanError& error) {
 }  // namespace
 
 CFolderEnumErrorDlg::CFolderEnumErrorDlg(std::vector<ScanError> errors, QWidget* parent)
-    : ui::CResizableDialog(QString::fromLatin1(app::option::kFolderErrorDlgWnd), parent),
+    : ui::CResizableDialog(QString::fromLatin1(ui::option::kFolderErrorDlgWnd), parent),
       m_errors(std::move(errors)),
       m_model(nullptr),
-      m_list(new app::CSmartListCtrl(this)),
+      m_list(new ui::CSmartListCtrl(this)),
       m_close(new QPushButton(QStringLiteral("&Close"), this)) {
     setWindowTitle(QStringLiteral("Folder Scan Error Report"));
 
@@ -53,7 +53,7 @@ CFolderEnumErrorDlg::CFolderEnumErrorDlg(std::vector<ScanError> errors, QWidget*
     m_list->setColumnWidth(0, 200);
     m_list->setColumnWidth(1, 200);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->loadColumnWidths(QString::fromLatin1(app::option::kEnumErrorReportList.name));
+    m_list->loadColumnWidths(QString::fromLatin1(ui::option::kEnumErrorReportList.name));
 
     m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_close->setDefault(true);

@@ -9,9 +9,9 @@
 class QPushButton;
 class QStandardItemModel;
 
-namespace tarvolin::app {
+namespace tarvolin::ui {
 class CSmartListCtrl;
-}
+}  // namespace tarvolin::ui
 
 namespace tarvolin::scan {
 
@@ -27,7 +27,7 @@ public:
 
     // The records as shown, each with its trimmed system text in `message`.
     const std::vector<ScanError>& errors() const { return m_errors; }
-    app::CSmartListCtrl* list() const { return m_list; }
+    ui::CSmartListCtrl* list() const { return m_list; }
 
 private:
     void fill();
@@ -35,7 +35,7 @@ private:
     std::vector<ScanError> m_errors;
     QStandardItemModel* m_model;  // owned by m_list, so the list still has its columns when it
                                   // saves their widths on destruction
-    app::CSmartListCtrl* m_list;  // owned through Qt's parenting
+    ui::CSmartListCtrl* m_list;   // owned through Qt's parenting
     QPushButton* m_close;         // owned through Qt's parenting
 };
 

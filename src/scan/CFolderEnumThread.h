@@ -52,7 +52,7 @@ public:
 
     // Queues `request`, replacing one not yet taken up and stopping a running walk. 0, or
     // kErrorInvalidParameter (nothing changed) when the request has no listener.
-    std::uint32_t SubmitScanRequest(ScanRequest request);
+    [[nodiscard]] std::uint32_t SubmitScanRequest(ScanRequest request);
     // The folder scan that the folder tree and the main frame start.
     std::uint32_t startFolderScan(std::string path, bool bypassCache,
                                   std::shared_ptr<ScanListener> listener,

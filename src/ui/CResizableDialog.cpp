@@ -1,15 +1,14 @@
 #include "ui/CResizableDialog.h"
 
-#include "app/NumberText.h"
-#include "app/Options.h"
-#include "app/SettingsStore.h"
-#include "app/WindowPlacement.h"
+#include "ui/NumberText.h"
+#include "ui/Options.h"
+#include "ui/SettingsStore.h"
+#include "ui/WindowPlacement.h"
 
 namespace tarvolin::ui {
 namespace {
 
-const QString kEntry = QString::fromLatin1(app::option::kWindowPlacement);
-constexpr int kShowNormal = 1;  // only the rectangle is meaningful; the rest is fixed
+const QString kEntry = QString::fromLatin1(option::kWindowPlacement);
 
 }  // namespace
 
@@ -25,20 +24,22 @@ CResizableDialog::~CResizableDialog() {
 
 bool CResizableDialog::restoreWindowRect() {
     const auto numbers =
-        app::parseExactNumbers(app::GetProfileString(m_profileSection, kEntry, QString()), 6);
+        parseExactNumbers(GetProfileString(m_profileSection, kEntry, QString()), 6);
     if (!numbers) return false;
     const auto& v = *numbers;
-    const QRect rect = app::rectFromEdges(v[0], v[1], v[2], v[3]);
-    if (!app::isOnAnyScreen(rect)) return false;
+    const QRect rect = rectFromEdges(v[0], v[1], v[2], v[3]);
+    if (!isOnAnyScreen(rect)) return false;
     setGeometry(rect);
     return true;
 }
 
 void CResizableDialog::saveWindowRect() const {
     const QRect rect = geometry();
-    app::WriteProfileString(m_profileSection, kEntry,
-                            app::joinNumbers({rect.left(), rect.top(), rect.left() + rect.width(),
-                                              rect.top() + rect.height(), kShowNormal, 0}));
+    WriteProfileString(m_profileSection, kEntry,
+                       joinNumbers({rect.left(), rect.top(), rect.left() + rect.width(),
+                                    rect.top() + rect.height(),
+                                    // only the rectangle means anything here
+                                    static_cast<int>(kShowNormal), 0}));
 }
 
 void CResizableDialog::done(int result) {

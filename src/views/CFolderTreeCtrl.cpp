@@ -9,16 +9,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "common/PathText.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 #include "views/FolderTreeModel.h"
 
 namespace tarvolin::views {
 namespace {
 
 int historyCount() {
-    return std::clamp(app::readOption(app::option::kHistoryCount), 0, 999);
+    return std::clamp(ui::readOption(ui::option::kHistoryCount), 0, 999);
 }
 
 std::string caseFolded(const std::string& path) {
@@ -38,7 +38,7 @@ Match matchPath(const std::string& candidate, const std::string& path, bool igno
 
 }  // namespace
 
-CFolderTreeCtrl::CFolderTreeCtrl(app::ScanController& scanner, const drives::VolumeSource& volumes,
+CFolderTreeCtrl::CFolderTreeCtrl(scan::ScanController& scanner, const drives::VolumeSource& volumes,
                                  QWidget* parent, std::string homePath)
     : QTreeView(parent),
       m_scanner(scanner),

@@ -14,9 +14,10 @@
 
 #include "views/NavigationHistory.h"
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
+
 namespace tarvolin::drives {
 class VolumeSource;
 }
@@ -38,7 +39,7 @@ public:
     static constexpr std::chrono::milliseconds kFindWait{1500};
 
     // `scanner` and `volumes` must outlive the tree. `homePath` empty: the user's home folder.
-    CFolderTreeCtrl(app::ScanController& scanner, const drives::VolumeSource& volumes,
+    CFolderTreeCtrl(scan::ScanController& scanner, const drives::VolumeSource& volumes,
                     QWidget* parent = nullptr, std::string homePath = {});
 
     // Selects the item and scans its path ("" for Computer: a scan that starts and ends at
@@ -98,8 +99,8 @@ private:
     void removeHistoryItems(const std::unordered_set<std::uint64_t>& ids);
     void expandTo(const QModelIndex& index);
 
-    app::ScanController& m_scanner;  // owned by the application, outlives the tree
-    FolderTreeModel* m_model;        // owned by this view through Qt's parenting
+    scan::ScanController& m_scanner;  // owned by the application, outlives the tree
+    FolderTreeModel* m_model;         // owned by this view through Qt's parenting
     NavigationHistory m_history;
     std::string m_currentScanPath;
     QString m_currentItemName;

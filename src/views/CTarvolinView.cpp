@@ -8,10 +8,10 @@
 #include <QPainter>
 #include <QPolygonF>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
-#include "app/SortArrowHeader.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
+#include "ui/SortArrowHeader.h"
 #include "views/DetailsModel.h"
 #include "views/ItemActions.h"
 #include "views/ItemContextMenu.h"
@@ -33,23 +33,23 @@ QString firstLocalPath(const QMimeData* data) {
 
 }  // namespace
 
-CTarvolinView::CTarvolinView(app::ScanController& controller, QWidget* parent)
+CTarvolinView::CTarvolinView(scan::ScanController& controller, QWidget* parent)
     : CSmartListCtrl(parent),
       m_controller(controller),
       m_model(new DetailsModel(controller, this)) {
-    using namespace app::option;
-    const int column = app::readOption(kDetailListSortCol);
+    using namespace ui::option;
+    const int column = ui::readOption(kDetailListSortCol);
     m_sortColumn = column >= 0 && column < kColumnCount ? column : -1;
-    m_sortAscending = app::readOption(kDetailListSortDir) != 0;
-    m_model->setShowFiles(app::readOption(kShowFolderFiles) != 0);
+    m_sortAscending = ui::readOption(kDetailListSortDir) != 0;
+    m_model->setShowFiles(ui::readOption(kShowFolderFiles) != 0);
 
     setSelectionMode(QAbstractItemView::SingleSelection);
     setIconSize(QSize(16, 16));
     setEmptyText(kNoItemsText);
     // The base shows its first image for direction 1, which here means ascending: an up arrow.
     const QColor arrowColor = palette().color(QPalette::ButtonText);
-    setHeaderImages(app::SortArrowHeader::triangleImage(false, arrowColor),
-                    app::SortArrowHeader::triangleImage(true, arrowColor));
+    setHeaderImages(ui::SortArrowHeader::triangleImage(false, arrowColor),
+                    ui::SortArrowHeader::triangleImage(true, arrowColor));
     setModel(m_model);
     for (int section = 0; section < kColumnCount; ++section)
         header()->resizeSection(section, kInitialWidths[section]);
@@ -64,19 +64,19 @@ CTarvolinView::CTarvolinView(app::ScanController& controller, QWidget* parent)
     connect(this, &QAbstractItemView::doubleClicked, this, [this] {
         if (const int row = firstSelectedRow(); row >= 0) activateRow(row);
     });
-    connect(&m_controller, &app::ScanController::scanStarting, this, &CTarvolinView::scanStarting);
-    connect(&m_controller, &app::ScanController::scanComplete, this, &CTarvolinView::refreshView);
+    connect(&m_controller, &scan::ScanController::scanStarting, this, &CTarvolinView::scanStarting);
+    connect(&m_controller, &scan::ScanController::scanComplete, this, &CTarvolinView::refreshView);
 }
 
 CTarvolinView::~CTarvolinView() {
-    using namespace app::option;
+    using namespace ui::option;
     m_model->clear();
     m_controller.document().ClearChildren();
-    app::writeOption(kShowFolderFiles, showFiles() ? 1 : 0);
+    ui::writeOption(kShowFolderFiles, showFiles() ? 1 : 0);
     // An unsorted view leaves the stored sort alone.
     if (m_sortColumn >= 0) {
-        app::writeOption(kDetailListSortCol, m_sortColumn);
-        app::writeOption(kDetailListSortDir, m_sortAscending ? 1 : 0);
+        ui::writeOption(kDetailListSortCol, m_sortColumn);
+        ui::writeOption(kDetailListSortDir, m_sortAscending ? 1 : 0);
     }
 }
 

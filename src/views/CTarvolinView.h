@@ -6,12 +6,12 @@
 
 #include <QString>
 
-#include "app/CSmartListCtrl.h"
 #include "scan/ScanNode.h"
+#include "ui/CSmartListCtrl.h"
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
 
 namespace tarvolin::views {
 
@@ -23,7 +23,7 @@ class DetailsModel;
 // frame's timer ticks and scan completion) and when files are shown or hidden. Keeps its sort
 // column, direction and "show files" flag in the settings store, read at construction and
 // written at destruction.
-class CTarvolinView : public app::CSmartListCtrl {
+class CTarvolinView : public ui::CSmartListCtrl {
     Q_OBJECT
 
 public:
@@ -33,7 +33,7 @@ public:
         QStringLiteral("There are no items to display.                   ");
 
     // `controller` must outlive the view.
-    explicit CTarvolinView(app::ScanController& controller, QWidget* parent = nullptr);
+    explicit CTarvolinView(scan::ScanController& controller, QWidget* parent = nullptr);
     ~CTarvolinView() override;
 
     // Re-applies the sort, then takes the row count from the document and repaints.
@@ -94,7 +94,7 @@ private:
     void activateRow(int row);
     int firstSelectedRow() const;
 
-    app::ScanController& m_controller;
+    scan::ScanController& m_controller;
     DetailsModel* m_model;  // owned by this view through Qt's parenting, so the base can still
                             // save the column widths when it is destroyed
     int m_sortColumn = -1;

@@ -4,10 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "common/SizeText.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
+#include "ui/Options.h"
 #include "views/DateText.h"
 
 namespace tarvolin::views {
@@ -31,7 +31,7 @@ QString shareText(std::int64_t size, std::int64_t parentSize) {
 
 }  // namespace
 
-DetailsModel::DetailsModel(const app::ScanController& controller, QObject* parent)
+DetailsModel::DetailsModel(const scan::ScanController& controller, QObject* parent)
     : QAbstractTableModel(parent), m_controller(controller) {
     reloadColors();
 }
@@ -183,12 +183,12 @@ void DetailsModel::clear() {
 }
 
 void DetailsModel::reloadColors() {
-    using namespace app::option;
-    m_colors[kNormal] = app::readOption(kFileColorNormal);
-    m_colors[kCompressed] = app::readOption(kFileColorCompressed);
-    m_colors[kHidden] = app::readOption(kFileColorHidden);
-    m_colors[kReadOnly] = app::readOption(kFileColorReadOnly);
-    m_colors[kSystem] = app::readOption(kFileColorSystem);
+    using namespace ui::option;
+    m_colors[kNormal] = ui::readOption(kFileColorNormal);
+    m_colors[kCompressed] = ui::readOption(kFileColorCompressed);
+    m_colors[kHidden] = ui::readOption(kFileColorHidden);
+    m_colors[kReadOnly] = ui::readOption(kFileColorReadOnly);
+    m_colors[kSystem] = ui::readOption(kFileColorSystem);
 }
 
 std::optional<scan::ScanNode> DetailsModel::node(int row) const {

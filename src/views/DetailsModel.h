@@ -15,9 +15,9 @@
 
 #include "scan/ScanNode.h"
 
-namespace tarvolin::app {
+namespace tarvolin::scan {
 class ScanController;
-}
+}  // namespace tarvolin::scan
 
 namespace tarvolin::views {
 
@@ -45,7 +45,7 @@ class DetailsModel final : public QAbstractTableModel {
 
 public:
     // `controller` (and its document) must outlive the model.
-    explicit DetailsModel(const app::ScanController& controller, QObject* parent = nullptr);
+    explicit DetailsModel(const scan::ScanController& controller, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -86,7 +86,7 @@ private:
     QIcon icon(int row) const;
     int cacheIcon(const QIcon& icon) const;
 
-    const app::ScanController& m_controller;
+    const scan::ScanController& m_controller;
     int m_rows = 0;
     bool m_showFiles = true;
     enum ColorIndex { kNormal, kCompressed, kHidden, kReadOnly, kSystem };

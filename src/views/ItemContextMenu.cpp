@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "common/ErrorText.h"
+#include "common/FileOperations.h"
 #include "views/ItemActions.h"
 #include "views/ItemOperations.h"
 

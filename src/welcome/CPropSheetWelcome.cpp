@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Options.h"
 #include "common/ProductInfo.h"
+#include "ui/Options.h"
 #include "welcome/CGDIPlusStatic.h"
 #include "welcome/WelcomePictures.h"
 
@@ -71,7 +71,7 @@ const PageSpec kPages[CPropSheetWelcome::kPageCount] = {
 };
 
 // The closing page starts unticked on a first run, unlike the start-up default.
-constexpr app::IntOption kShowWelcomeNextTime{app::option::kShowWelcomeScreen.name, 0};
+constexpr ui::IntOption kShowWelcomeNextTime{ui::option::kShowWelcomeScreen.name, 0};
 
 constexpr int kPageWidth = 513;  // the pages' designed size in pixels
 constexpr int kPageHeight = 300;
@@ -151,11 +151,11 @@ QWizardPage* CPropSheetWelcome::makePage(int index) {
     if (index == kDetailsPage) {
         m_showFiles =
             new QCheckBox(tr("Show files in the detail view (in addition to folders)"), page);
-        m_showFiles->setChecked(app::readOption(app::option::kShowFolderFiles) != 0);
+        m_showFiles->setChecked(ui::readOption(ui::option::kShowFolderFiles) != 0);
         connect(m_showFiles, &QCheckBox::clicked, this, [this](bool checked) {
-            app::writeOption(app::option::kShowFolderFiles, checked ? 1 : 0);
+            ui::writeOption(ui::option::kShowFolderFiles, checked ? 1 : 0);
             if (m_showFilesChanged) {
-                m_showFilesChanged(app::readOption(app::option::kShowFolderFiles) != 0);
+                m_showFilesChanged(ui::readOption(ui::option::kShowFolderFiles) != 0);
             }
         });
         right->addSpacing(12);
@@ -167,7 +167,7 @@ QWizardPage* CPropSheetWelcome::makePage(int index) {
         right->addWidget(linkLabel(kWebSiteUrl, tr("Tarvolin web site"), page));
         right->addSpacing(12);
         m_showWelcome = new QCheckBox(tr("&Show welcome the next time Tarvolin starts"), page);
-        m_showWelcome->setChecked(app::readOption(kShowWelcomeNextTime) != 0);
+        m_showWelcome->setChecked(ui::readOption(kShowWelcomeNextTime) != 0);
         right->addWidget(m_showWelcome);
     }
     right->addStretch(1);
@@ -182,7 +182,7 @@ QList<CGDIPlusStatic*> CPropSheetWelcome::pictures(int index) const {
 }
 
 void CPropSheetWelcome::accept() {
-    app::writeOption(app::option::kShowWelcomeScreen, m_showWelcome->isChecked() ? 1 : 0);
+    ui::writeOption(ui::option::kShowWelcomeScreen, m_showWelcome->isChecked() ? 1 : 0);
     QWizard::accept();
 }
 

@@ -10,22 +10,22 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "app/CHistoryCombo.h"
-#include "app/CSmartSplitterWnd.h"
-#include "app/Options.h"
 #include "app/PathBar.h"
-#include "app/ScanController.h"
-#include "app/SettingsStore.h"
 #include "app/StatusMessagePane.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumErrorDlg.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "ui/CHistoryCombo.h"
+#include "ui/CSmartSplitterWnd.h"
+#include "ui/Options.h"
+#include "ui/SettingsStore.h"
 #include "views/CTarvolinView.h"
 
 namespace tarvolin::app {
@@ -77,12 +77,12 @@ protected:
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     FixedVolumesForTest volumes;
     std::unique_ptr<CMainFrame> frame;
     int completions = 0;
-    QMetaObject::Connection counting = QObject::connect(&controller, &ScanController::scanComplete,
-                                                        &controller, [this] { ++completions; });
+    QMetaObject::Connection counting = QObject::connect(
+        &controller, &scan::ScanController::scanComplete, &controller, [this] { ++completions; });
 };
 
 TEST_F(CMainFrameTest, StatusPaneFollowsTheScanAndItsErrors) {
@@ -153,7 +153,7 @@ TEST_F(CMainFrameTest, PathBarRefusesWhatIsNotAFolderAndKeepsAHistory) {
                   [&] { frame->navigateToPath(QString::fromStdString(real.path("file.txt"))); }),
               QStringLiteral("The path entered is not a folder."));
 
-    writeOption(option::kHistoryCount, 3);
+    ui::writeOption(ui::option::kHistoryCount, 3);
     PathBar* bar = frame->pathBar();
     for (const char* path : {"/Data/old", "/data", "/p1", "/p2", "/p3"}) {
         bar->addToHistory(QString::fromUtf8(path), 3);
@@ -175,36 +175,37 @@ TEST_F(CMainFrameTest, ClosingSavesTheWindowStateWithTheGraphPaneExpanded) {
     ASSERT_TRUE(frame->splitter()->isCollapsed());
     frame->close();
 
-    EXPECT_THAT(readOption(option::kWindowPos).toStdString(), ::testing::StartsWith("0,1,"));
-    EXPECT_FALSE(GetProfileBinary(QString::fromUtf8(option::kBarState)).isEmpty());
-    EXPECT_EQ(readOption(option::kSplitterSizeCur), expandedHeight);
-    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/PathHistory"),
-                           QStringLiteral("PathHistory0"), QString()),
+    EXPECT_THAT(ui::readOption(ui::option::kWindowPos).toStdString(),
+                ::testing::StartsWith("0,1,"));
+    EXPECT_FALSE(ui::GetProfileBinary(QString::fromUtf8(ui::option::kBarState)).isEmpty());
+    EXPECT_EQ(ui::readOption(ui::option::kSplitterSizeCur), expandedHeight);
+    EXPECT_EQ(ui::GetRegString(QStringLiteral("ComboHistory/PathHistory"),
+                               QStringLiteral("PathHistory0"), QString()),
               QStringLiteral("/A"));
 }
 
 TEST_F(CMainFrameTest, LoweringTheHistoryCountEmptiesOnlyThePathHistory) {
-    SetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
-                 QStringLiteral("ReportPathHistory0"), QStringLiteral("/r"));
+    ui::SetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                     QStringLiteral("ReportPathHistory0"), QStringLiteral("/r"));
     makeFrame();
     frame->pathBar()->addToHistory(QStringLiteral("/p"), 10);
-    frame->pathBar()->combo()->saveHistory(QString::fromUtf8(option::kPathHistory));
-    writeOption(option::kHistoryCount, 5);
+    frame->pathBar()->combo()->saveHistory(QString::fromUtf8(ui::option::kPathHistory));
+    ui::writeOption(ui::option::kHistoryCount, 5);
     frame->applyOptions();
     EXPECT_EQ(frame->pathBar()->combo()->count(), 0);
-    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/PathHistory"),
-                           QStringLiteral("PathHistory0"), QStringLiteral("gone")),
+    EXPECT_EQ(ui::GetRegString(QStringLiteral("ComboHistory/PathHistory"),
+                               QStringLiteral("PathHistory0"), QStringLiteral("gone")),
               QStringLiteral("gone"));
-    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
-                           QStringLiteral("ReportPathHistory0"), QString()),
+    EXPECT_EQ(ui::GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                               QStringLiteral("ReportPathHistory0"), QString()),
               QStringLiteral("/r"));
 }
 
 // While a scan runs the list grows on the refresh ticks, and only on them.
 TEST_F(CMainFrameTest, RefreshTicksFollowTheOptions) {
     for (const int autoRefresh : {1, 0}) {
-        writeOption(option::kAutoRefresh, autoRefresh);
-        writeOption(option::kRefreshFreq, 0);  // clamped to one second
+        ui::writeOption(ui::option::kAutoRefresh, autoRefresh);
+        ui::writeOption(ui::option::kRefreshFreq, 0);  // clamped to one second
         makeFrame();
         QAbstractItemModel* rows = frame->detailsView()->model();
         tree->block("/A/zz");

@@ -14,25 +14,25 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/CHistoryCombo.h"
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
 #include "app/PathBar.h"
-#include "app/ScanController.h"
-#include "app/SettingsStore.h"
 #include "drives/FixedVolumes.h"
 #include "graphs/CGraphSplitFrame.h"
 #include "graphs/CScrollGraphBarView.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/SettingsFixture.h"
+#include "ui/CHistoryCombo.h"
 #include "ui/CPropertyPage.h"
 #include "ui/ColorButton.h"
 #include "ui/FontFaceCombo.h"
+#include "ui/Options.h"
+#include "ui/SettingsStore.h"
 
 namespace tarvolin::app {
 namespace {
@@ -40,7 +40,7 @@ namespace {
 using ::testing::UnorderedElementsAre;
 
 QStringList storedKeys() {
-    QStringList keys = openSettingsKey()->allKeys();
+    QStringList keys = ui::openSettingsKey()->allKeys();
     keys.removeIf([](const QString& key) { return key.startsWith(QLatin1String("Tarvolin/")); });
     return keys;
 }
@@ -76,7 +76,7 @@ TEST_F(OptionsSheetTest, PagesInTheirOrderAndOnlyShownPagesWrite) {
                   << "GraphLabelFontFaceName";
     }
     EXPECT_THAT(storedKeys(), ::testing::UnorderedElementsAreArray(graphKeys));
-    openSettingsKey()->clear();
+    ui::openSettingsKey()->clear();
     {
         COptionsSheet sheet;
         sheet.show();  // the General page, and only it
@@ -85,7 +85,7 @@ TEST_F(OptionsSheetTest, PagesInTheirOrderAndOnlyShownPagesWrite) {
     EXPECT_THAT(storedKeys(),
                 UnorderedElementsAre("RefreshFreq", "AutoRefresh", "HistoryCount", "ShowSplash",
                                      "ShowWelcomeScreen", "KeepScanHistory"));
-    openSettingsKey()->clear();
+    ui::openSettingsKey()->clear();
     {
         COptionsSheet sheet;
         sheet.setActivePage(COptionsSheet::kColorsPage);
@@ -97,19 +97,19 @@ TEST_F(OptionsSheetTest, PagesInTheirOrderAndOnlyShownPagesWrite) {
 
 // Hand-edited values show within the controls' ranges; what the controls allow is stored.
 TEST_F(OptionsSheetTest, GeneralPageShowsValuesInRangeAndStoresWhatTheControlsHold) {
-    writeOption(option::kRefreshFreq, 0);
-    writeOption(option::kHistoryCount, -7);
-    writeOption(option::kKeepScanHistory, 0);
+    ui::writeOption(ui::option::kRefreshFreq, 0);
+    ui::writeOption(ui::option::kHistoryCount, -7);
+    ui::writeOption(ui::option::kKeepScanHistory, 0);
     COptionsSheet sheet;
     sheet.show();
-    auto* slider = control<QSlider>(sheet, option::kRefreshFreq);
-    auto* count = control<QLineEdit>(sheet, option::kHistoryCount);
+    auto* slider = control<QSlider>(sheet, ui::option::kRefreshFreq);
+    auto* count = control<QLineEdit>(sheet, ui::option::kHistoryCount);
     ASSERT_TRUE(slider && count);
     EXPECT_EQ(slider->value(), 4);
     EXPECT_EQ(count->text(), QStringLiteral("0"));
     EXPECT_EQ(count->maxLength(), 3);
-    EXPECT_FALSE(control<QCheckBox>(sheet, option::kKeepScanHistory)->isChecked());
-    EXPECT_TRUE(control<QCheckBox>(sheet, option::kShowSplash)->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(sheet, ui::option::kKeepScanHistory)->isChecked());
+    EXPECT_TRUE(control<QCheckBox>(sheet, ui::option::kShowSplash)->isChecked());
 
     const struct {
         int slider;
@@ -126,8 +126,8 @@ TEST_F(OptionsSheetTest, GeneralPageShowsValuesInRangeAndStoresWhatTheControlsHo
         slider->setValue(c.slider);
         count->setText(QString::fromLatin1(c.count));
         sheet.page(COptionsSheet::kGeneralPage)->onOK();
-        EXPECT_EQ(readOption(option::kRefreshFreq), c.storedFreq) << c.count;
-        EXPECT_EQ(readOption(option::kHistoryCount), c.storedCount) << c.count;
+        EXPECT_EQ(ui::readOption(ui::option::kRefreshFreq), c.storedFreq) << c.count;
+        EXPECT_EQ(ui::readOption(ui::option::kHistoryCount), c.storedCount) << c.count;
     }
 }
 
@@ -135,31 +135,32 @@ TEST_F(OptionsSheetTest, GraphPageKeepsAStoredFontThisMachineLacks) {
     const QStringList families = QFontDatabase::families();
     ASSERT_FALSE(families.isEmpty());
     const QString installed = families.first();
-    writeOption(option::kGraphTitleFontFaceName, QStringLiteral("No Such Face 123"));
-    writeOption(option::kGraphLabelFontFaceName, installed.toLower());
-    SetRegString(QString(), QString::fromLatin1(option::kGraphBackPrimary.name),
-                 QStringLiteral("999:x"));
-    writeOption(option::kGraphGradientEffectType, 9);
+    ui::writeOption(ui::option::kGraphTitleFontFaceName, QStringLiteral("No Such Face 123"));
+    ui::writeOption(ui::option::kGraphLabelFontFaceName, installed.toLower());
+    ui::SetRegString(QString(), QString::fromLatin1(ui::option::kGraphBackPrimary.name),
+                     QStringLiteral("999:x"));
+    ui::writeOption(ui::option::kGraphGradientEffectType, 9);
 
     COptionsSheet sheet;
     sheet.setActivePage(COptionsSheet::kGraphPage);
-    auto* title = control<ui::FontFaceCombo>(sheet, option::kGraphTitleFontFaceName);
-    auto* label = control<ui::FontFaceCombo>(sheet, option::kGraphLabelFontFaceName);
+    auto* title = control<ui::FontFaceCombo>(sheet, ui::option::kGraphTitleFontFaceName);
+    auto* label = control<ui::FontFaceCombo>(sheet, ui::option::kGraphLabelFontFaceName);
     ASSERT_TRUE(title && label);
     EXPECT_EQ(title->currentIndex(), -1);
     EXPECT_EQ(label->faceName(), installed);
-    EXPECT_EQ(control<ui::ColorButton>(sheet, option::kGraphBackPrimary)->color(),
-              option::kGraphBackPrimary.defaultValue);
-    EXPECT_EQ(control<QComboBox>(sheet, option::kGraphGradientEffectType)->currentIndex(), 0);
-    control<ui::ColorButton>(sheet, option::kGraphBackSecondary)->setColor(QColor(1, 2, 3));
+    EXPECT_EQ(control<ui::ColorButton>(sheet, ui::option::kGraphBackPrimary)->color(),
+              ui::option::kGraphBackPrimary.defaultValue);
+    EXPECT_EQ(control<QComboBox>(sheet, ui::option::kGraphGradientEffectType)->currentIndex(), 0);
+    control<ui::ColorButton>(sheet, ui::option::kGraphBackSecondary)->setColor(QColor(1, 2, 3));
     sheet.accept();
 
-    EXPECT_EQ(readOption(option::kGraphTitleFontFaceName), QStringLiteral("No Such Face 123"));
-    EXPECT_EQ(readOption(option::kGraphLabelFontFaceName), installed);
-    EXPECT_EQ(readOption(option::kGraphBackSecondary), QColor(1, 2, 3));
-    EXPECT_EQ(GetRegString(QString(), QStringLiteral("GraphBackPrimary"), QString()),
+    EXPECT_EQ(ui::readOption(ui::option::kGraphTitleFontFaceName),
+              QStringLiteral("No Such Face 123"));
+    EXPECT_EQ(ui::readOption(ui::option::kGraphLabelFontFaceName), installed);
+    EXPECT_EQ(ui::readOption(ui::option::kGraphBackSecondary), QColor(1, 2, 3));
+    EXPECT_EQ(ui::GetRegString(QString(), QStringLiteral("GraphBackPrimary"), QString()),
               QStringLiteral("255:255:255"));
-    EXPECT_EQ(readOption(option::kGraphGradientEffectType), 0);
+    EXPECT_EQ(ui::readOption(ui::option::kGraphGradientEffectType), 0);
 }
 
 class FixedVolume final : public drives::VolumeSource {
@@ -201,7 +202,7 @@ protected:
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     FixedVolume volumes;
     std::unique_ptr<CMainFrame> frame;
 };
@@ -227,9 +228,9 @@ TEST_F(OptionsInFrameTest, OkRepaintsTheGraphWithTheNewBackground) {
     withSheet(
         [&] { frame->graphPane()->action(graphs::CGraphSplitFrame::kCustomizeGraph)->trigger(); },
         [](COptionsSheet& sheet) {
-            control<ui::ColorButton>(sheet, option::kGraphBackPrimary)
+            control<ui::ColorButton>(sheet, ui::option::kGraphBackPrimary)
                 ->setColor(QColor(200, 30, 40));
-            control<QCheckBox>(sheet, option::kUseGradientGraphBack)->setChecked(false);
+            control<QCheckBox>(sheet, ui::option::kUseGradientGraphBack)->setChecked(false);
         });
     const QImage after = graph->renderGraphImage();
     EXPECT_EQ(after.pixelColor(2, after.height() - 2), QColor(200, 30, 40));
@@ -238,14 +239,14 @@ TEST_F(OptionsInFrameTest, OkRepaintsTheGraphWithTheNewBackground) {
 
 // A lowered count empties the path history and nothing else; a raised one keeps it.
 TEST_F(OptionsInFrameTest, LoweringHistoryCountThroughTheSheetEmptiesThePathHistory) {
-    SetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
-                 QStringLiteral("ReportPathHistory0"), QStringLiteral("/r"));
+    ui::SetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                     QStringLiteral("ReportPathHistory0"), QStringLiteral("/r"));
     frame->pathBar()->addToHistory(QStringLiteral("/p"), 10);
     QAction* options = frame->actions()->action(command::kOptions);
     const auto setCount = [&](const char* text) {
         withSheet([&] { options->trigger(); },
                   [text](COptionsSheet& sheet) {
-                      control<QLineEdit>(sheet, option::kHistoryCount)
+                      control<QLineEdit>(sheet, ui::option::kHistoryCount)
                           ->setText(QString::fromLatin1(text));
                   });
     };
@@ -253,8 +254,8 @@ TEST_F(OptionsInFrameTest, LoweringHistoryCountThroughTheSheetEmptiesThePathHist
     EXPECT_EQ(frame->pathBar()->combo()->count(), 1);
     setCount("19");
     EXPECT_EQ(frame->pathBar()->combo()->count(), 0);
-    EXPECT_EQ(GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
-                           QStringLiteral("ReportPathHistory0"), QString()),
+    EXPECT_EQ(ui::GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
+                               QStringLiteral("ReportPathHistory0"), QString()),
               QStringLiteral("/r"));
 }
 

@@ -12,14 +12,14 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/SettingsFixture.h"
+#include "ui/Options.h"
 #include "views/CTarvolinView.h"
 #include "welcome/CGDIPlusSplashWnd.h"
 #include "welcome/CPropSheetWelcome.h"
@@ -73,7 +73,7 @@ protected:
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     OneVolume volumes;
     std::unique_ptr<CMainFrame> frame;
     QTimer watch;
@@ -96,8 +96,8 @@ TEST_F(StartUpTest, WelcomeFollowsTheOptionsWithOrWithoutASplash) {
         {1, 0, "/no/such/picture.png", 0},
     };
     for (const auto& c : cases) {
-        writeOption(option::kShowSplash, c.splash);
-        writeOption(option::kShowWelcomeScreen, c.welcome);
+        ui::writeOption(ui::option::kShowSplash, c.splash);
+        ui::writeOption(ui::option::kShowWelcomeScreen, c.welcome);
         wizards = 0;
         frame->startUp(c.picture ? QString::fromLatin1(c.picture) : picture);
         pumpUntil([&] { return wizards > 0; }, 500);
@@ -107,7 +107,7 @@ TEST_F(StartUpTest, WelcomeFollowsTheOptionsWithOrWithoutASplash) {
 }
 
 TEST_F(StartUpTest, ClickingTheSplashBringsTheWizardAtOnce) {
-    writeOption(option::kShowSplash, 1);
+    ui::writeOption(ui::option::kShowSplash, 1);
     frame->startUp(QString::fromLatin1(welcome::CGDIPlusSplashWnd::kPicture));
     welcome::CGDIPlusSplashWnd* splash = shownSplash();
     ASSERT_NE(splash, nullptr);
@@ -122,7 +122,7 @@ TEST_F(StartUpTest, ClickingTheSplashBringsTheWizardAtOnce) {
 
 // The Details View page's box acts on the view at once; the menu's check mark follows.
 TEST_F(StartUpTest, HelpShowWelcomeOpensTheWizardWhoseFilesBoxDrivesTheView) {
-    writeOption(option::kShowWelcomeScreen, 1);
+    ui::writeOption(ui::option::kShowWelcomeScreen, 1);
     onWizard = [](welcome::CPropSheetWelcome& wizard) {
         EXPECT_TRUE(wizard.showWelcomeBox()->isChecked());
         ASSERT_TRUE(wizard.showFilesBox()->isChecked());
@@ -132,10 +132,10 @@ TEST_F(StartUpTest, HelpShowWelcomeOpensTheWizardWhoseFilesBoxDrivesTheView) {
     EXPECT_TRUE(showWelcome->isEnabled());
     showWelcome->trigger();
     EXPECT_EQ(wizards, 1);
-    EXPECT_EQ(readOption(option::kShowFolderFiles), 0);
+    EXPECT_EQ(ui::readOption(ui::option::kShowFolderFiles), 0);
     EXPECT_FALSE(frame->detailsView()->showFiles());
     EXPECT_FALSE(frame->actions()->action(command::kShowFiles)->isChecked());
-    EXPECT_EQ(readOption(option::kShowWelcomeScreen), 1);  // cancelled: not written
+    EXPECT_EQ(ui::readOption(ui::option::kShowWelcomeScreen), 1);  // cancelled: not written
 }
 
 }  // namespace

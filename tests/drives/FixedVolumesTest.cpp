@@ -1,5 +1,7 @@
 #include "drives/FixedVolumes.h"
 
+#include "common/MountTable.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -19,9 +21,11 @@ TEST(FixedVolumes, ListsRootFirstThenOneMountPointPerFixedDevice) {
         "/dev/sdc1 /media/usb vfat rw 0 0\n"          // removable
         "/dev/loop3 /snap/core squashfs ro 0 0\n"
         "/dev/mapper/vg-home /home\\040dir ext4 rw 0 0\n"
+        "tmpfs /tmp/a\\134b\\9 tmpfs rw 0 0\n"  // an escaped backslash, then a plain one
         "short line\n");
-    ASSERT_EQ(mounts.size(), 7u);
+    ASSERT_EQ(mounts.size(), 8u);
     EXPECT_EQ(mounts[3].mountPoint, "/srv/data copy");
+    EXPECT_EQ(mounts[7].mountPoint, "/tmp/a\\b\\9");
 
     const std::map<std::string, std::uint64_t> fixed = {
         {"/dev/sda2", 1}, {"/dev/sdb1", 2}, {"/dev/mapper/vg-home", 3}};

@@ -1,4 +1,6 @@
 #include "exports/CGenReportDlg.h"
+
+#include "common/AppException.h"
 #include "support/EventPump.h"
 
 #include <gmock/gmock.h>
@@ -15,14 +17,14 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "app/Options.h"
-#include "app/SettingsStore.h"
 #include "exports/FolderTreeText.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
+#include "ui/Options.h"
+#include "ui/SettingsStore.h"
 
 namespace tarvolin::exports {
 namespace {
@@ -98,7 +100,7 @@ TEST_F(CGenReportDlgTest, FolderLinesComeInWalkOrderUnderABoldRootLine) {
 }
 
 TEST_F(CGenReportDlgTest, CompletionRefreshesTheGeneratorFirstThenOffersOkAndSave) {
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, 0);
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, 0);
     CGenReportDlg dialog(engine, request("/Flat"), nullptr);
     EXPECT_EQ(dialog.statusLabel()->text(), CGenReportDlg::kScanningText);
     EXPECT_FALSE(dialog.saveButton()->isEnabled());
@@ -124,15 +126,14 @@ TEST_F(CGenReportDlgTest, CompletionRefreshesTheGeneratorFirstThenOffersOkAndSav
     dialog.autoCloseCheck()->setChecked(true);
     dialog.closeButton()->click();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(app::readOption(app::option::kAutoCloseGraphScanDlg), 1);
-    EXPECT_FALSE(app::GetProfileString(QString::fromLatin1(app::option::kReportDlgWindows),
-                                       QString::fromLatin1(app::option::kWindowPlacement),
-                                       QString())
+    EXPECT_EQ(ui::readOption(ui::option::kAutoCloseGraphScanDlg), 1);
+    EXPECT_FALSE(ui::GetProfileString(QString::fromLatin1(ui::option::kReportDlgWindows),
+                                      QString::fromLatin1(ui::option::kWindowPlacement), QString())
                      .isEmpty());
 }
 
 TEST_F(CGenReportDlgTest, WithAutoCloseTheWindowClosesByItselfAfterTheRefresh) {
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, 1);
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, 1);
     CGenReportDlg dialog(engine, request("/Data"), nullptr);
     EXPECT_TRUE(dialog.autoCloseCheck()->isChecked());
     int completions = 0;
@@ -142,7 +143,7 @@ TEST_F(CGenReportDlgTest, WithAutoCloseTheWindowClosesByItselfAfterTheRefresh) {
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(dialog.lineCount(), 6);
-    EXPECT_EQ(app::readOption(app::option::kAutoCloseGraphScanDlg), 1);  // stays on
+    EXPECT_EQ(ui::readOption(ui::option::kAutoCloseGraphScanDlg), 1);  // stays on
 }
 
 TEST_F(CGenReportDlgTest, CancelStopsTheWalkAndNothingArrivesAfterwards) {
@@ -178,7 +179,7 @@ TEST_F(CGenReportDlgTest, SaveWritesEveryLineWithCrLfAndReportsFailures) {
     old.write(QByteArray(5000, 'x'));  // longer than the tree: the save replaces it whole
     old.close();
 
-    ASSERT_TRUE(dialog.saveTreeText(fileName)) << dialog.errorText().toStdString();
+    dialog.saveTreeText(fileName);
     QFile saved(fileName);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
@@ -188,8 +189,12 @@ TEST_F(CGenReportDlgTest, SaveWritesEveryLineWithCrLfAndReportsFailures) {
     EXPECT_EQ(bytes.count("\r\n"), 6);
     EXPECT_EQ(bytes.count('\n'), 6);
 
-    EXPECT_FALSE(dialog.saveTreeText(folder.filePath(QStringLiteral("missing/dirtree.txt"))));
-    EXPECT_FALSE(dialog.errorText().isEmpty());
+    try {
+        dialog.saveTreeText(folder.filePath(QStringLiteral("missing/dirtree.txt")));
+        ADD_FAILURE() << "a file in a missing folder was reported as saved";
+    } catch (const CAppException& error) {
+        EXPECT_FALSE(error.message().empty());
+    }
 }
 
 // The walk appends its lines without waiting for the view; every line arrives, in order.

@@ -41,7 +41,7 @@ std::vector<std::string> regionNames(const CScrollGraphBarView& view) {
     return names;
 }
 
-class BarViewTest : public GraphFixture {
+class CScrollGraphBarViewTest : public GraphFixture {
 protected:
     // a: 300 bytes, b: 7 bytes, c: none, listed in that order.
     void scanSmallFolders() {
@@ -50,7 +50,7 @@ protected:
     }
 };
 
-TEST_F(BarViewTest, GraphHeightFollowsTheRowCountNotTheWindow) {
+TEST_F(CScrollGraphBarViewTest, GraphHeightFollowsTheRowCountNotTheWindow) {
     tree->folder("/G0");
     addFolders("/G100", 100, 10);
     const struct {
@@ -72,7 +72,7 @@ TEST_F(BarViewTest, GraphHeightFollowsTheRowCountNotTheWindow) {
     }
 }
 
-TEST_F(BarViewTest, BarsAreAsLongAsTheirBytesWhenTheLargestFitsThePlot) {
+TEST_F(CScrollGraphBarViewTest, BarsAreAsLongAsTheirBytesWhenTheLargestFitsThePlot) {
     scanSmallFolders();
     makeView(800, 300);
     const QImage image = view->renderGraphImage();
@@ -99,7 +99,7 @@ TEST_F(BarViewTest, BarsAreAsLongAsTheirBytesWhenTheLargestFitsThePlot) {
     EXPECT_EQ(image.pixelColor(kPlotLeft + 2, rowY(2) - 5), Qt::white);
 }
 
-TEST_F(BarViewTest, HitTestingFindsBarsOnlyInsideTheirRectangles) {
+TEST_F(CScrollGraphBarViewTest, HitTestingFindsBarsOnlyInsideTheirRectangles) {
     scanSmallFolders();
     makeView(800, 300);
     view->renderGraphImage();
@@ -133,7 +133,7 @@ TEST_F(BarViewTest, HitTestingFindsBarsOnlyInsideTheirRectangles) {
     EXPECT_TRUE(clicks.contains(QVariantList({QStringLiteral("b"), true})));
 }
 
-TEST_F(BarViewTest, LongNamesAreCutAtThePlotNeverWrapped) {
+TEST_F(CScrollGraphBarViewTest, LongNamesAreCutAtThePlotNeverWrapped) {
     tree->folder("/L/all work and no play makes a folder name far too long for its column");
     scan("/L");
     makeView(800, 300);
@@ -152,7 +152,7 @@ TEST_F(BarViewTest, LongNamesAreCutAtThePlotNeverWrapped) {
         hasBlack(image, QRect(QPoint(0, y - 10 + lineHeight), QPoint(kPlotLeft - 1, y + 24))));
 }
 
-TEST_F(BarViewTest, NarrowPanesDrawWithoutDividingByZero) {
+TEST_F(CScrollGraphBarViewTest, NarrowPanesDrawWithoutDividingByZero) {
     scanSmallFolders();
     const struct {
         int width;
@@ -172,7 +172,7 @@ TEST_F(BarViewTest, NarrowPanesDrawWithoutDividingByZero) {
     }
 }
 
-TEST_F(BarViewTest, TheTransparentPaletteEntryShowsOnlyTheShadow) {
+TEST_F(CScrollGraphBarViewTest, TheTransparentPaletteEntryShowsOnlyTheShadow) {
     addFolders("/P", 132, 100);
     scan("/P");
     makeView(800, 300);
@@ -184,7 +184,7 @@ TEST_F(BarViewTest, TheTransparentPaletteEntryShowsOnlyTheShadow) {
     EXPECT_EQ(image.pixelColor(200, rowY(0) - 10), paletteColor(0));
 }
 
-TEST_F(BarViewTest, ScanStartDropsSubtitleAndHitRegionsAndAStoppedScanShowsNoTotal) {
+TEST_F(CScrollGraphBarViewTest, ScanStartDropsSubtitleAndHitRegionsAndAStoppedScanShowsNoTotal) {
     makeView(800, 300);
     scanSmallFolders();
     EXPECT_EQ(view->statusText(), QStringLiteral("307 bytes"));
@@ -201,7 +201,7 @@ TEST_F(BarViewTest, ScanStartDropsSubtitleAndHitRegionsAndAStoppedScanShowsNoTot
     EXPECT_EQ(view->scrollHeight(), 0);
 
     bool done = false;
-    QObject::connect(&controller, &app::ScanController::scanComplete, view.get(),
+    QObject::connect(&controller, &scan::ScanController::scanComplete, view.get(),
                      [&done] { done = true; });
     controller.stopScan();
     tree->release("/B/a");
@@ -209,7 +209,7 @@ TEST_F(BarViewTest, ScanStartDropsSubtitleAndHitRegionsAndAStoppedScanShowsNoTot
     EXPECT_TRUE(view->statusFlag());
 }
 
-TEST_F(BarViewTest, KeysScrollAndClicksHitTheScrolledRows) {
+TEST_F(CScrollGraphBarViewTest, KeysScrollAndClicksHitTheScrolledRows) {
     addFolders("/K", 100, 10);
     scan("/K");
     makeView(700, 300);
@@ -236,13 +236,13 @@ TEST_F(BarViewTest, KeysScrollAndClicksHitTheScrolledRows) {
 
     // The next folder is shown from its top, before anything of it is drawn.
     int valueAtStart = -1;
-    QObject::connect(&controller, &app::ScanController::scanStarting, view.get(),
+    QObject::connect(&controller, &scan::ScanController::scanStarting, view.get(),
                      [&] { valueAtStart = bar->value(); });
     scan("/K");
     EXPECT_EQ(valueAtStart, 0);
 }
 
-TEST_F(BarViewTest, FontsKeepTheirPixelSizeAtAnyResolution) {
+TEST_F(CScrollGraphBarViewTest, FontsKeepTheirPixelSizeAtAnyResolution) {
     qreal heights[3] = {};
     int i = 0;
     for (const int dpi : {72, 96, 192}) {

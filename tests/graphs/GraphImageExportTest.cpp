@@ -88,10 +88,14 @@ TEST_F(GraphImageExportTest, AnImageThatCannotBeDrawnWritesNothingAndKeepsTheCli
         "support@tarvolin.example");
 
     const QString path = file(QStringLiteral("graph.png"));
-    bool written = true;
-    QStringList messages = messageBoxTexts(
-        &refusing, [&] { written = refusing.DrawGraphToFile(path, QStringLiteral("image/png")); });
-    EXPECT_FALSE(written);
+    try {
+        refusing.DrawGraphToFile(path, QStringLiteral("image/png"));
+        ADD_FAILURE() << "an image that could not be drawn was reported as written";
+    } catch (const GraphDrawingError& error) {
+        EXPECT_EQ(error.code(), 3);
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    QStringList messages = messageBoxTexts(&refusing, [&] { refusing.saveGraphImageAs(path); });
     EXPECT_EQ(messages, QStringList{expected});
     EXPECT_FALSE(QFileInfo::exists(path));
 

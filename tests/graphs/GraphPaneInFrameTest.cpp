@@ -75,7 +75,7 @@ TEST_F(GraphPaneInFrameTest, GraphImageCommandsNeedAListingAndNoScan) {
     ASSERT_TRUE(pumpUntil([&] { return tree->waitUntilBlocked("/A/zz", 0); }));
     EXPECT_EQ(enabled(), std::make_pair(false, false));
     bool done = false;
-    QObject::connect(&controller, &app::ScanController::scanComplete, frame.get(),
+    QObject::connect(&controller, &scan::ScanController::scanComplete, frame.get(),
                      [&done] { done = true; });
     tree->release("/A/zz");
     ASSERT_TRUE(pumpUntil([&] { return done; }));

@@ -15,14 +15,14 @@
 #include <memory>
 #include <string>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "graphs/CScrollGraphBarView.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/SettingsFixture.h"
+#include "ui/Options.h"
 
 namespace tarvolin::graphs::test {
 
@@ -50,8 +50,8 @@ protected:
     void SetUp() override {
         SettingsFixture::SetUp();
         // A plain white background, so that drawn pixels can be told from it.
-        app::writeOption(app::option::kUseGradientGraphBack, 0);
-        app::writeOption(app::option::kGraphBackPrimary, QColor(255, 255, 255));
+        ui::writeOption(ui::option::kUseGradientGraphBack, 0);
+        ui::writeOption(ui::option::kGraphBackPrimary, QColor(255, 255, 255));
         engine.start();
     }
     void TearDown() override {
@@ -69,7 +69,7 @@ protected:
     }
     void scan(const std::string& path) {
         bool done = false;
-        const auto connection = QObject::connect(&controller, &app::ScanController::scanComplete,
+        const auto connection = QObject::connect(&controller, &scan::ScanController::scanComplete,
                                                  &controller, [&] { done = true; });
         controller.startFolderScan(path, true);
         ASSERT_TRUE(pumpUntil([&] { return done; }));
@@ -94,7 +94,7 @@ protected:
     std::shared_ptr<tarvolin::test::FakeTree> tree = std::make_shared<tarvolin::test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<tarvolin::test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    app::ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     std::unique_ptr<CScrollGraphBarView> view;
 };
 

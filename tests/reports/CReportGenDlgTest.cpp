@@ -12,12 +12,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/CHistoryCombo.h"
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "drives/FixedVolumes.h"
 #include "graphs/CStaticBarGraph.h"
 #include "reports/CFileTypeReportDlg.h"
@@ -28,9 +25,12 @@
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "ui/CHistoryCombo.h"
+#include "ui/Options.h"
 #include "views/CFolderTreeCtrl.h"
 
 namespace tarvolin::reports {
@@ -71,10 +71,10 @@ protected:
 };
 
 TEST_F(CReportGenDlgTest, OpensOnTheCommandsPageWithTheGivenPathOrTheLatestHistoryEntry) {
-    app::CHistoryCombo stored;
+    ui::CHistoryCombo stored;
     stored.addEntry(QStringLiteral("/older"));
     stored.addEntry(QStringLiteral("/latest"));
-    stored.saveHistory(QString::fromLatin1(app::option::kReportPathHistory));
+    stored.saveHistory(QString::fromLatin1(ui::option::kReportPathHistory));
 
     const auto fromTemp = open(QStringLiteral("/given"), 3);
     EXPECT_EQ(fromTemp->pathCombo()->currentText(), QStringLiteral("/given"));
@@ -95,10 +95,10 @@ TEST_F(CReportGenDlgTest, OpensOnTheCommandsPageWithTheGivenPathOrTheLatestHisto
     plain->sheet()->largestFiles()->list()->setColumnWidth(3, 333);
     plain->sheet()->tempFiles()->list()->setColumnWidth(0, 111);
     plain.reset();
-    EXPECT_EQ(app::readOption(app::option::kLargestFilesListCols), QStringLiteral("140,45,75,333"));
-    EXPECT_EQ(app::readOption(app::option::kOldestFilesListCols), QStringLiteral("140,75,125,200"));
-    EXPECT_EQ(app::readOption(app::option::kFileClassListCols), QStringLiteral("300,75,80,85"));
-    EXPECT_EQ(app::readOption(app::option::kTempFilesListCols), QStringLiteral("111,70,320"));
+    EXPECT_EQ(ui::readOption(ui::option::kLargestFilesListCols), QStringLiteral("140,45,75,333"));
+    EXPECT_EQ(ui::readOption(ui::option::kOldestFilesListCols), QStringLiteral("140,75,125,200"));
+    EXPECT_EQ(ui::readOption(ui::option::kFileClassListCols), QStringLiteral("300,75,80,85"));
+    EXPECT_EQ(ui::readOption(ui::option::kTempFilesListCols), QStringLiteral("111,70,320"));
     const auto again = open(QString());
     EXPECT_EQ(again->sheet()->largestFiles()->list()->columnWidth(3), 333);
 }
@@ -130,8 +130,8 @@ TEST_F(CReportGenDlgTest, StartScanRefusesAnEmptyOrMissingPath) {
 }
 
 TEST_F(CReportGenDlgTest, AScanFillsEveryPageAndTheHistoryKeepsTheTextAsTyped) {
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, 1);
-    app::writeOption(app::option::kTempFileMask, QStringLiteral(".dat"));
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, 1);
+    ui::writeOption(ui::option::kTempFileMask, QStringLiteral(".dat"));
     const auto dialog = open(text(tree.root() + "/"));
     dialog->show();
     ASSERT_TRUE(dialog->startScan());  // returns once the progress window closed by itself
@@ -158,7 +158,7 @@ TEST_F(CReportGenDlgTest, AScanFillsEveryPageAndTheHistoryKeepsTheTextAsTyped) {
 }
 
 TEST_F(CReportGenDlgTest, CloseSavesTheHistoryAndForgetsFileTypesEscapeKeepsBoth) {
-    app::writeOption(app::option::kAutoCloseGraphScanDlg, 1);
+    ui::writeOption(ui::option::kAutoCloseGraphScanDlg, 1);
     const QString historyKey = QStringLiteral("ComboHistory/ReportPathHistory/ReportPathHistory0");
     {
         const auto dialog = open(text(tree.root()));
@@ -193,7 +193,7 @@ public:
 
 // Each Reports command opens the generator on its page with the folder browser's path.
 TEST_F(CReportGenDlgTest, ReportCommandsOpenTheGeneratorOnTheirPageWithTheBrowsersPath) {
-    app::ScanController controller(engine, std::make_shared<scan::CTarvolinDoc>());
+    scan::ScanController controller(engine, std::make_shared<scan::CTarvolinDoc>());
     FixedVolumesForTest volumes;
     app::CMainFrame frame(controller, volumes);
     frame.showFirstTime();

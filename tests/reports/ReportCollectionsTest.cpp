@@ -33,7 +33,7 @@ protected:
         request.listener = listener;
         request.mode = scan::ScanMode::Report;
         request.reportSink = collections;
-        thread.SubmitScanRequest(std::move(request));
+        ASSERT_EQ(thread.SubmitScanRequest(std::move(request)), 0u);
     }
 
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();

@@ -21,7 +21,6 @@
 
 #include <map>
 
-#include "app/Options.h"
 #include "graphs/CStaticBarGraph.h"
 #include "reports/CFileTypeReportDlg.h"
 #include "reports/CLargestFilesReport.h"
@@ -32,6 +31,7 @@
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
 #include "support/Unremovable.h"
+#include "ui/Options.h"
 #include "views/DateText.h"
 #include "views/ItemActions.h"
 #include "views/ItemContextMenu.h"
@@ -283,8 +283,8 @@ TEST_F(ReportPagesTest, FileTypesFilterComparesTypeTotalsInSixtyFourBits) {
 TEST_F(ReportPagesTest, FileTypesFilterControlsAndTheirStoredValues) {
     feed(collections, tree.path("a.dat"), 10 * 1024);
     feed(collections, tree.path("b.bin"), 1024);
-    app::writeOption(app::option::kFileTypeReportMinFileSize, 5);
-    app::writeOption(app::option::kFileTypeReportMinFileSizeFilter, 0);
+    ui::writeOption(ui::option::kFileTypeReportMinFileSize, 5);
+    ui::writeOption(ui::option::kFileTypeReportMinFileSizeFilter, 0);
     {
         CFileTypeReportDlg page(collections);
         EXPECT_EQ(page.minimumEdit()->text(), QStringLiteral("5"));
@@ -306,8 +306,8 @@ TEST_F(ReportPagesTest, FileTypesFilterControlsAndTheirStoredValues) {
         EXPECT_EQ(page.minimumEdit()->text(), QStringLiteral("32767"));
         page.setMinimumText(QStringLiteral("4000000000"));
     }
-    EXPECT_EQ(app::readOption(app::option::kFileTypeReportMinFileSizeFilter), 1);
-    EXPECT_EQ(app::readOption(app::option::kFileTypeReportMinFileSize), 2147483647);
+    EXPECT_EQ(ui::readOption(ui::option::kFileTypeReportMinFileSizeFilter), 1);
+    EXPECT_EQ(ui::readOption(ui::option::kFileTypeReportMinFileSize), 2147483647);
 }
 
 TEST_F(ReportPagesTest, TempMaskIsStoredAndParsedWhenTheEditIsLeftAndDefaultsApplyAtOnce) {
@@ -325,7 +325,7 @@ TEST_F(ReportPagesTest, TempMaskIsStoredAndParsedWhenTheEditIsLeftAndDefaultsApp
 
     page.maskEdit()->setText(QStringLiteral(";;.LOG,, .Bak;"));
     emit page.maskEdit()->editingFinished();
-    EXPECT_EQ(app::readOption(app::option::kTempFileMask), QStringLiteral(";;.LOG,, .Bak;"));
+    EXPECT_EQ(ui::readOption(ui::option::kTempFileMask), QStringLiteral(";;.LOG,, .Bak;"));
     EXPECT_THAT(collections.tempFilePatterns(), ElementsAre(".log", " .bak"));
 
     QString boxText;
@@ -343,8 +343,7 @@ TEST_F(ReportPagesTest, TempMaskIsStoredAndParsedWhenTheEditIsLeftAndDefaultsApp
     answerNextBox(&page, &boxText, QMessageBox::Yes);
     page.defaultsButton()->click();
     EXPECT_EQ(page.maskEdit()->text(), QString::fromLatin1(kDefaultTempFileMask));
-    EXPECT_EQ(app::readOption(app::option::kTempFileMask),
-              QString::fromLatin1(kDefaultTempFileMask));
+    EXPECT_EQ(ui::readOption(ui::option::kTempFileMask), QString::fromLatin1(kDefaultTempFileMask));
     EXPECT_EQ(collections.tempFilePatterns(), parseTempFileMask(kDefaultTempFileMask));
     feed(collections, tree.path("x.tmp"), 1);
     EXPECT_EQ(collections.tempFiles().size(), 1u);

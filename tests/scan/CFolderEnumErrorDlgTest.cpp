@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/CSmartListCtrl.h"
-#include "app/SettingsStore.h"
 #include "support/SettingsFixture.h"
+#include "ui/CSmartListCtrl.h"
+#include "ui/SettingsStore.h"
 
 namespace tarvolin::scan {
 namespace {
@@ -99,10 +99,10 @@ TEST_F(CFolderEnumErrorDlgTest, RectangleAndColumnWidthsComeBack) {
         dialog.list()->setColumnWidth(1, 260);
         closeButton(dialog)->click();
     }
-    EXPECT_EQ(app::GetRegString(QString(), QStringLiteral("EnumErrorReportList"), QString()),
+    EXPECT_EQ(ui::GetRegString(QString(), QStringLiteral("EnumErrorReportList"), QString()),
               "150,260");
-    EXPECT_EQ(app::GetProfileString(QStringLiteral("FolderErrorDlgWnd"),
-                                    QStringLiteral("WindowPlacement"), QString()),
+    EXPECT_EQ(ui::GetProfileString(QStringLiteral("FolderErrorDlgWnd"),
+                                   QStringLiteral("WindowPlacement"), QString()),
               QStringLiteral("40,30,%1,%2,1,0").arg(40 + placed.width()).arg(30 + placed.height()));
 
     CFolderEnumErrorDlg again(kErrors);

@@ -132,14 +132,14 @@ TEST_F(CFolderEnumThreadTest, EmptyPathsAndReportScans) {
     // A report scan frees the folder scan's root and leaves the document's path alone.
     ScanRequest request = reportRequest("/B");
     request.document = document;
-    thread.SubmitScanRequest(std::move(request));
+    ASSERT_EQ(thread.SubmitScanRequest(std::move(request)), 0u);
     ASSERT_TRUE(listener->waitForCompletions(3));
     EXPECT_FALSE(thread.lastRootTotals());
     EXPECT_EQ(document->folderPath(), "/A");
     EXPECT_EQ(sink->resets, 1);
     EXPECT_EQ(sink->files, 1);
 
-    thread.SubmitScanRequest(reportRequest(""));
+    ASSERT_EQ(thread.SubmitScanRequest(reportRequest("")), 0u);
     ASSERT_TRUE(listener->waitForCompletions(4));
     EXPECT_EQ(sink->resets, 2);
     EXPECT_EQ(sink->files, 0);

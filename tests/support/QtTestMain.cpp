@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "app/SettingsStore.h"
+#include "ui/SettingsStore.h"
 
 int main(int argc, char** argv) {
     // Test discovery runs the executable without the test environment.
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     QApplication app(argc, argv);
 
-    const QString storeFile = tarvolin::app::openSettingsKey()->fileName();
+    const QString storeFile = tarvolin::ui::openSettingsKey()->fileName();
     if (storeFile != QDir(configHome.path()).filePath(QStringLiteral("Brelland/Tarvolin.conf"))) {
         std::fprintf(stderr, "settings store is not the temporary one: %s\n",
                      qPrintable(storeFile));

@@ -7,16 +7,16 @@
 #include <QString>
 #include <QVariant>
 
-#include "app/SettingsStore.h"
+#include "ui/SettingsStore.h"
 
 namespace tarvolin::test {
 
 class SettingsFixture : public ::testing::Test {
 protected:
-    void SetUp() override { app::openSettingsKey()->clear(); }
+    void SetUp() override { ui::openSettingsKey()->clear(); }
 
     // What the store holds under a full key path ("ComboHistory/PathHistory/PathHistory0").
-    static QVariant stored(const QString& key) { return app::openSettingsKey()->value(key); }
+    static QVariant stored(const QString& key) { return ui::openSettingsKey()->value(key); }
 };
 
 }  // namespace tarvolin::test

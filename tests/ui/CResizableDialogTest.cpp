@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "app/SettingsStore.h"
 #include "support/SettingsFixture.h"
+#include "ui/SettingsStore.h"
 
 namespace tarvolin::ui {
 namespace {
@@ -27,7 +27,7 @@ public:
 };
 
 QString storedRect() {
-    return app::GetProfileString(kSection, QStringLiteral("WindowPlacement"), QString());
+    return ui::GetProfileString(kSection, QStringLiteral("WindowPlacement"), QString());
 }
 
 TEST_F(CResizableDialogTest, RectangleComesBackAtTheNextOpening) {
@@ -60,8 +60,8 @@ TEST_F(CResizableDialogTest, OnlySixNumbersOnAScreenAreRestored) {
     }
     for (const char* text : {"30,40,500,400,1", "30,40,500,400,1,0,0", "30,40,5x0,400,1,0",
                              "50000,50000,50400,50300,1,0", ""}) {
-        app::WriteProfileString(kSection, QStringLiteral("WindowPlacement"),
-                                QString::fromLatin1(text));
+        ui::WriteProfileString(kSection, QStringLiteral("WindowPlacement"),
+                               QString::fromLatin1(text));
         ErrorReport dialog;
         dialog.show();
         EXPECT_EQ(dialog.geometry(), plain) << text;

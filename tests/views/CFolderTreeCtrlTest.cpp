@@ -11,13 +11,13 @@
 
 #include <unistd.h>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
+#include "ui/Options.h"
 #include "views/FolderTreeModel.h"
 #include "views/FolderTreeTestSupport.h"
 
@@ -95,7 +95,7 @@ protected:
     test::TempTree tree;
     std::shared_ptr<test::FakeTree> fake = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(fake)};
-    app::ScanController controller{engine, std::make_shared<scan::CTarvolinDoc>()};
+    scan::ScanController controller{engine, std::make_shared<scan::CTarvolinDoc>()};
     test::FixedVolumeList volumes{{"/"}};
     std::vector<std::pair<std::string, bool>> scans;
 
@@ -160,7 +160,7 @@ TEST_F(CFolderTreeCtrlTest, HistoryKeepsItsCountAndDropsTheForwardBranch) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.steps);
-        app::writeOption(app::option::kHistoryCount, c.historyCount);
+        ui::writeOption(ui::option::kHistoryCount, c.historyCount);
         CFolderTreeCtrl tree(controller, volumes, nullptr, home());
         std::string lastScan;
         QObject::connect(&tree, &CFolderTreeCtrl::scanSubmitted, &tree,
@@ -171,7 +171,7 @@ TEST_F(CFolderTreeCtrlTest, HistoryKeepsItsCountAndDropsTheForwardBranch) {
             else if (*step == '>')
                 tree.forward();
             else if (*step >= '0' && *step <= '9')
-                app::writeOption(app::option::kHistoryCount, *step - '0');
+                ui::writeOption(ui::option::kHistoryCount, *step - '0');
             else
                 ASSERT_TRUE(
                     tree.findAndSelect(this->tree.path(std::string("home/") + *step), true));
@@ -222,9 +222,9 @@ TEST_F(CFolderTreeCtrlTest, UpRefreshAndComputerScanWhatTheirItemsStandFor) {
 TEST_F(CFolderTreeCtrlTest, ComputerStartsAScanThatEndsWithoutWalking) {
     std::vector<std::string> events;
     QObject::connect(
-        &controller, &app::ScanController::scanStarting, &controller,
+        &controller, &scan::ScanController::scanStarting, &controller,
         [&](const QString& path) { events.push_back("start [" + path.toStdString() + "]"); });
-    QObject::connect(&controller, &app::ScanController::scanComplete, &controller,
+    QObject::connect(&controller, &scan::ScanController::scanComplete, &controller,
                      [&](bool) { events.push_back("complete"); });
     click(labelPoint(model().computerIndex()));
     EXPECT_THAT(scans, ElementsAre(Pair("", false)));
@@ -238,7 +238,7 @@ TEST_F(CFolderTreeCtrlTest, RefreshWalksOnceWithTheCacheBypassed) {
     tree.folder("home/a/sub");
     fake->file(tree.path("home/a/sub/f"), 10);
     int completed = 0;
-    QObject::connect(&controller, &app::ScanController::scanComplete, &controller,
+    QObject::connect(&controller, &scan::ScanController::scanComplete, &controller,
                      [&](bool) { ++completed; });
     const auto walkOnce = [&](auto&& action) {
         fake->clearOpenedPaths();

@@ -12,14 +12,14 @@
 
 #include <memory>
 
-#include "app/Options.h"
-#include "app/ScanController.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
+#include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/RecordingListener.h"
 #include "support/SettingsFixture.h"
+#include "ui/Options.h"
 #include "views/DateText.h"
 #include "views/DetailsModel.h"
 #include "views/ItemActions.h"
@@ -45,7 +45,7 @@ public:
     std::vector<std::string> opened;
 };
 
-class DetailsViewTest : public test::SettingsFixture {
+class CTarvolinViewTest : public test::SettingsFixture {
 protected:
     void SetUp() override {
         SettingsFixture::SetUp();
@@ -75,7 +75,7 @@ protected:
     }
     void scan(const std::string& path) {
         bool done = false;
-        const auto connection = QObject::connect(&controller, &app::ScanController::scanComplete,
+        const auto connection = QObject::connect(&controller, &scan::ScanController::scanComplete,
                                                  &controller, [&] { done = true; });
         controller.startFolderScan(path, false);
         ASSERT_TRUE(pumpUntil([&] { return done; }));
@@ -96,13 +96,13 @@ protected:
     std::shared_ptr<test::FakeTree> tree = std::make_shared<test::FakeTree>();
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
-    app::ScanController controller{engine, document};
+    scan::ScanController controller{engine, document};
     std::shared_ptr<FakeActions> actions = std::make_shared<FakeActions>();
     std::unique_ptr<CTarvolinView> view;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
-TEST_F(DetailsViewTest, FirstStartListsFoldersThenFilesInScanOrderWithTheirTexts) {
+TEST_F(CTarvolinViewTest, FirstStartListsFoldersThenFilesInScanOrderWithTheirTexts) {
     makeView();
     EXPECT_EQ(view->sortColumnSetting(), -1);
     scan("/T");
@@ -122,7 +122,7 @@ TEST_F(DetailsViewTest, FirstStartListsFoldersThenFilesInScanOrderWithTheirTexts
     EXPECT_EQ(view->rowPath(5), "");
 }
 
-TEST_F(DetailsViewTest, HeaderClicksSortEachColumnAndFlipOnlyOnTheSameColumn) {
+TEST_F(CTarvolinViewTest, HeaderClicksSortEachColumnAndFlipOnlyOnTheSameColumn) {
     makeView();
     view->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -173,7 +173,7 @@ TEST_F(DetailsViewTest, HeaderClicksSortEachColumnAndFlipOnlyOnTheSameColumn) {
     EXPECT_THAT(column(kColumnName), ElementsAre("b", "c", "A", "a.txt", "Z.txt"));
 }
 
-TEST_F(DetailsViewTest, AHeaderClickOnAnEmptyDocumentChangesNothing) {
+TEST_F(CTarvolinViewTest, AHeaderClickOnAnEmptyDocumentChangesNothing) {
     makeView();
     QSignalSpy sorted(view.get(), &CTarvolinView::sortChanged);
     view->sortByHeader(kColumnSize);
@@ -186,7 +186,7 @@ TEST_F(DetailsViewTest, AHeaderClickOnAnEmptyDocumentChangesNothing) {
     EXPECT_EQ(stored("ShowFolderFiles").toInt(), 1);
 }
 
-TEST_F(DetailsViewTest, SortStateAndShowFilesAreWrittenAtDestructionAndReadAtConstruction) {
+TEST_F(CTarvolinViewTest, SortStateAndShowFilesAreWrittenAtDestructionAndReadAtConstruction) {
     makeView();
     scan("/T");
     view->setShowFiles(false);
@@ -210,7 +210,7 @@ TEST_F(DetailsViewTest, SortStateAndShowFilesAreWrittenAtDestructionAndReadAtCon
     EXPECT_THAT(column(kColumnName), ElementsAre("b", "c", "A"));
 }
 
-TEST_F(DetailsViewTest, ShowFilesAppendsTheFilesAfterAllFoldersInDocumentOrder) {
+TEST_F(CTarvolinViewTest, ShowFilesAppendsTheFilesAfterAllFoldersInDocumentOrder) {
     makeView();
     scan("/T");
     view->setShowFiles(false);
@@ -221,7 +221,7 @@ TEST_F(DetailsViewTest, ShowFilesAppendsTheFilesAfterAllFoldersInDocumentOrder) 
     EXPECT_THAT(column(kColumnName), ElementsAre("A", "b", "c", "a.txt", "Z.txt"));
 }
 
-TEST_F(DetailsViewTest, RowsFollowTheDocumentOnlyAtRefreshAndNeverReadPastIt) {
+TEST_F(CTarvolinViewTest, RowsFollowTheDocumentOnlyAtRefreshAndNeverReadPastIt) {
     makeView();
     tree->block("/T/c");
     controller.startFolderScan("/T", false);
@@ -252,7 +252,7 @@ TEST_F(DetailsViewTest, RowsFollowTheDocumentOnlyAtRefreshAndNeverReadPastIt) {
     EXPECT_EQ(view->rowCount(), 0);
 }
 
-TEST_F(DetailsViewTest, ShareOfParentTexts) {
+TEST_F(CTarvolinViewTest, ShareOfParentTexts) {
     makeView();
     scan("/P");
     EXPECT_THAT(column(kColumnShare), ElementsAre("100.00 %"));
@@ -265,19 +265,19 @@ TEST_F(DetailsViewTest, ShareOfParentTexts) {
     request.path = "/P";
     request.mode = scan::ScanMode::Report;
     request.listener = listener;
-    engine.SubmitScanRequest(std::move(request));
+    ASSERT_EQ(engine.SubmitScanRequest(std::move(request)), 0u);
     ASSERT_TRUE(listener->waitForCompletions(1));
     EXPECT_EQ(view->cellText(0, kColumnName), "empty");
     EXPECT_EQ(view->cellText(0, kColumnShare), "");
 }
 
-TEST_F(DetailsViewTest, NameColourFollowsAttributePrecedenceAndReloads) {
-    using namespace app::option;
-    app::writeOption(kFileColorNormal, QColor(1, 1, 1));
-    app::writeOption(kFileColorHidden, QColor(2, 2, 2));
-    app::writeOption(kFileColorReadOnly, QColor(3, 3, 3));
-    app::writeOption(kFileColorCompressed, QColor(4, 4, 4));
-    app::writeOption(kFileColorSystem, QColor(5, 5, 5));
+TEST_F(CTarvolinViewTest, NameColourFollowsAttributePrecedenceAndReloads) {
+    using namespace ui::option;
+    ui::writeOption(kFileColorNormal, QColor(1, 1, 1));
+    ui::writeOption(kFileColorHidden, QColor(2, 2, 2));
+    ui::writeOption(kFileColorReadOnly, QColor(3, 3, 3));
+    ui::writeOption(kFileColorCompressed, QColor(4, 4, 4));
+    ui::writeOption(kFileColorSystem, QColor(5, 5, 5));
     makeView();
 
     struct Case {
@@ -313,14 +313,14 @@ TEST_F(DetailsViewTest, NameColourFollowsAttributePrecedenceAndReloads) {
         for (int other = kColumnSize; other < kColumnCount; ++other)
             EXPECT_EQ(colour(row, other), QColor(1, 1, 1));  // only the name is coloured
     }
-    app::writeOption(kFileColorHidden, QColor(9, 9, 9));
+    ui::writeOption(kFileColorHidden, QColor(9, 9, 9));
     EXPECT_EQ(colour(0, kColumnName), QColor(2, 2, 2));  // kept until asked to reload
     view->reloadColors();
     EXPECT_EQ(colour(0, kColumnName), QColor(9, 9, 9));
     view.reset();  // empties the document before the nodes go
 }
 
-TEST_F(DetailsViewTest, SelectByNamePrefersTheExactNameAndOpensOnRequest) {
+TEST_F(CTarvolinViewTest, SelectByNamePrefersTheExactNameAndOpensOnRequest) {
     tree->folder("/N/Data").folder("/N/data").file("/N/DATA.bin", 1);
     makeView();
     view->show();
@@ -356,7 +356,7 @@ TEST_F(DetailsViewTest, SelectByNamePrefersTheExactNameAndOpensOnRequest) {
     EXPECT_EQ(activated.back().front().value<std::string>(), "/N/Data");
 }
 
-TEST_F(DetailsViewTest, EmptyTextsFollowTheScanAndTheHeaderIsDisabledWhileEmpty) {
+TEST_F(CTarvolinViewTest, EmptyTextsFollowTheScanAndTheHeaderIsDisabledWhileEmpty) {
     makeView();
     EXPECT_EQ(view->currentEmptyText(),
               QStringLiteral("There are no items to display.                   "));
@@ -386,7 +386,7 @@ TEST_F(DetailsViewTest, EmptyTextsFollowTheScanAndTheHeaderIsDisabledWhileEmpty)
               QStringLiteral("There are no items to display.                   "));
 }
 
-TEST_F(DetailsViewTest, ADropHandsOnTheFirstPathWhateverItsLength) {
+TEST_F(CTarvolinViewTest, ADropHandsOnTheFirstPathWhateverItsLength) {
     makeView();
     QSignalSpy dropped(view.get(), &CTarvolinView::pathDropped);
     const QString longPath = "/data/" + QString(300, u'x') + "/folder";

@@ -11,9 +11,9 @@
 #include <QSignalSpy>
 #include <QtTest/QTest>
 
-#include "app/Options.h"
 #include "support/EventPump.h"
 #include "support/SettingsFixture.h"
+#include "ui/Options.h"
 #include "welcome/CGDIPlusSplashWnd.h"
 #include "welcome/CGDIPlusStatic.h"
 #include "welcome/CPropSheetWelcome.h"
@@ -110,14 +110,14 @@ TEST_F(WelcomeWizardTest, FilesBoxWritesAtEachClickAndFinishWritesTheWelcomeBox)
         // A first run: the closing page's box starts unticked.
         EXPECT_FALSE(wizard.showWelcomeBox()->isChecked());
         wizard.showFilesBox()->click();
-        EXPECT_EQ(app::readOption(app::option::kShowFolderFiles), 0);
+        EXPECT_EQ(ui::readOption(ui::option::kShowFolderFiles), 0);
         wizard.showFilesBox()->click();
-        EXPECT_EQ(app::readOption(app::option::kShowFolderFiles), 1);
+        EXPECT_EQ(ui::readOption(ui::option::kShowFolderFiles), 1);
         EXPECT_EQ(handed, (std::vector<bool>{false, true}));
         wizard.show();
         wizard.accept();  // Finish
     }
-    EXPECT_EQ(app::readOption(app::option::kShowWelcomeScreen), 0);
+    EXPECT_EQ(ui::readOption(ui::option::kShowWelcomeScreen), 0);
 
     {
         CPropSheetWelcome wizard({});
@@ -126,7 +126,7 @@ TEST_F(WelcomeWizardTest, FilesBoxWritesAtEachClickAndFinishWritesTheWelcomeBox)
         wizard.show();
         wizard.accept();
     }
-    EXPECT_EQ(app::readOption(app::option::kShowWelcomeScreen), 1);
+    EXPECT_EQ(ui::readOption(ui::option::kShowWelcomeScreen), 1);
     {
         CPropSheetWelcome wizard({});
         EXPECT_TRUE(wizard.showWelcomeBox()->isChecked());
@@ -134,7 +134,7 @@ TEST_F(WelcomeWizardTest, FilesBoxWritesAtEachClickAndFinishWritesTheWelcomeBox)
         wizard.show();
         wizard.reject();  // Cancel writes nothing
     }
-    EXPECT_EQ(app::readOption(app::option::kShowWelcomeScreen), 1);
+    EXPECT_EQ(ui::readOption(ui::option::kShowWelcomeScreen), 1);
 }
 
 }  // namespace
