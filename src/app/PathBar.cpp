@@ -29,10 +29,12 @@ PathBar::PathBar(QWidget* parent)
     layout->addWidget(m_combo, 1);
     layout->addWidget(m_goButton);
 
+    // One request per action: QComboBox's own activated() also fires for Enter on a text that
+    // equals an entry and for leaving the field with such a text, so it is not listened to.
     connect(m_goButton, &QToolButton::clicked, this, [this] { emit navigateRequested(text()); });
     connect(m_combo->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { emit navigateRequested(text()); });
-    connect(m_combo, &ui::CHistoryCombo::activated, this,
+    connect(m_combo, &ui::CHistoryCombo::entryChosen, this,
             [this](int index) { emit navigateRequested(m_combo->itemText(index)); });
 }
 

@@ -157,11 +157,8 @@ bool CStaticBarGraph::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int hit = bandAt(help->pos());
-        if (hit < 0) {
-            QToolTip::hideText();
-            event->ignore();
-            return true;
-        }
+        // Outside every band (and on an empty graph) the widget's own tip, the page's help.
+        if (hit < 0) return QWidget::event(event);
         const GraphBand& found = m_bands[static_cast<std::size_t>(hit)];
         // Plain text: a file name that looks like markup is shown as it is spelled.
         const QString text =

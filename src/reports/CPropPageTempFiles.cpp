@@ -42,7 +42,7 @@ CPropPageTempFiles::CPropPageTempFiles(ReportCollections& collections, QWidget* 
     connect(m_defaults, &QPushButton::clicked, this, [this] {
         if (QMessageBox::question(this, QString::fromUtf8(kProductName), kReplaceQuestion,
                                   QMessageBox::Yes | QMessageBox::No,
-                                  QMessageBox::No) == QMessageBox::Yes) {
+                                  QMessageBox::Yes) == QMessageBox::Yes) {
             restoreDefaults();
         }
     });

@@ -3,11 +3,9 @@
 #include <algorithm>
 
 #include <QContextMenuEvent>
-#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPolygonF>
-#include <QToolTip>
 
 #include "views/ItemActions.h"
 #include "views/ItemContextMenu.h"
@@ -75,27 +73,6 @@ void ReportListBase::openFirstSelected() {
     const std::string path = rowPath(firstSelectedRow());
     // A file that nothing can open is not reported.
     if (!path.empty()) views::ItemActions::current()->openUrl(views::fileUrl(path));
-}
-
-bool ReportListBase::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip) return ui::CSmartListCtrl::viewportEvent(event);
-    const auto* help = static_cast<QHelpEvent*>(event);
-    const QModelIndex index = indexAt(help->pos());
-    const QRect cell = visualRect(index);
-    QStyleOptionViewItem option;
-    initViewItemOption(&option);
-    option.rect = cell;
-    if (!index.isValid() ||
-        itemDelegateForIndex(index)->sizeHint(option, index).width() <= cell.width()) {
-        QToolTip::hideText();
-        return true;
-    }
-    // As rich text, so that a name that looks like markup reads as it is spelled.
-    QToolTip::showText(help->globalPos(),
-                       QStringLiteral("<p style='white-space:pre'>%1</p>")
-                           .arg(index.data().toString().toHtmlEscaped()),
-                       viewport(), cell);
-    return true;
 }
 
 void ReportListBase::contextMenuEvent(QContextMenuEvent* event) {

@@ -49,7 +49,6 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     // A cell too narrow for its text shows the whole text as a tooltip.
-    bool viewportEvent(QEvent* event) override;
     // Sorts again by the sort column, if a header was clicked; after the rows were replaced.
     void applySort();
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scan/ScanNode.h"
@@ -34,8 +35,11 @@ public:
     // A file node, owned by the document from now on. nullptr does nothing.
     void AddChild(std::unique_ptr<ScanNode> file);
 
+    // Waits for a sort in progress on another thread (never for more than that sort).
     void ClearChildren();
-    // Stable: children with equal keys keep their relative order.
+    // Stable: children with equal keys keep their relative order. The sort itself runs on a
+    // copy of the lists outside the lock; under the lock only the copy is put back and the
+    // children added meanwhile are merged in, so AddChild and the readers never wait long.
     void SortChildren(SortKey key, bool ascending);
 
     int folderCount() const;
@@ -48,15 +52,15 @@ public:
     template <class Visit>
     bool visitFolder(int index, Visit&& visit) const {
         std::lock_guard lock(m_mutex);
-        if (index < 0 || static_cast<std::size_t>(index) >= m_folders.size()) return false;
-        visit(static_cast<const ScanNode&>(*m_folders[static_cast<std::size_t>(index)]));
+        if (index < 0 || static_cast<std::size_t>(index) >= m_folders.order.size()) return false;
+        visit(static_cast<const ScanNode&>(*m_folders.order[static_cast<std::size_t>(index)]));
         return true;
     }
     template <class Visit>
     bool visitFile(int index, Visit&& visit) const {
         std::lock_guard lock(m_mutex);
-        if (index < 0 || static_cast<std::size_t>(index) >= m_files.size()) return false;
-        visit(static_cast<const ScanNode&>(*m_files[static_cast<std::size_t>(index)]));
+        if (index < 0 || static_cast<std::size_t>(index) >= m_files.order.size()) return false;
+        visit(static_cast<const ScanNode&>(*m_files.order[static_cast<std::size_t>(index)]));
         return true;
     }
     void setFolderIconIndex(int index, std::int32_t iconIndex);
@@ -65,10 +69,26 @@ public:
     std::vector<ScanNode> foldersSnapshot() const;
     std::vector<ScanNode> filesSnapshot() const;
 
+    // How many key comparisons SortChildren has made while holding the lock: a measure of how
+    // long a sort can keep the scan thread and the views waiting, for tests and diagnostics.
+    std::uint64_t sortComparisonsUnderLock() const;
+
 private:
+    // A list in view order and how much of it is known to be sorted by the last key.
+    struct ChildList {
+        std::vector<ScanNode*> order;
+        std::size_t sortedCount = 0;
+    };
+    // Held for a whole SortChildren, and by ClearChildren before it frees anything: the sort
+    // compares nodes outside m_mutex, so nothing it compares may be freed meanwhile. AddChild
+    // and the readers never take it. Order: m_sortMutex, then m_mutex.
+    std::mutex m_sortMutex;
     mutable std::mutex m_mutex;
-    std::vector<std::unique_ptr<ScanNode>> m_files;
-    std::vector<ScanNode*> m_folders;  // owned by the FolderCache
+    std::vector<std::unique_ptr<ScanNode>> m_ownedFiles;  // in the order they arrived
+    ChildList m_files;                                    // nodes of m_ownedFiles
+    ChildList m_folders;                                  // owned by the FolderCache
+    std::optional<std::pair<SortKey, bool>> m_sortedBy;   // key and ascending of the last sort
+    std::uint64_t m_comparisonsUnderLock = 0;
     std::int64_t m_largestFolderSize = 0;
     std::string m_folderPath;
 };

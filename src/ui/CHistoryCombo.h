@@ -27,13 +27,22 @@ public:
 
     // Replaces the stored list with the entries, top first.
     void saveHistory(const QString& listName) const;
-    // Appends the stored entries in index order and selects the first.
+    // Appends the stored entries in index order, gaps closed, empty and repeated entries left
+    // out, at most maxEntries(), and selects the first.
     void loadHistory(const QString& listName);
     // Deletes the stored list and empties the combo.
     void clearHistory(const QString& listName);
 
+    void hidePopup() override;
+
+signals:
+    // An entry was picked from the open list. Unlike activated(), never sent for Enter in the
+    // field or for leaving it with a text that equals an entry.
+    void entryChosen(int index);
+
 private:
     int m_maxEntries = kDefaultMaxEntries;
+    bool m_closingPopup = false;  // from hidePopup() until the list's choice, if any, arrived
 };
 
 }  // namespace tarvolin::ui

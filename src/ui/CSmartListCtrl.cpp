@@ -4,7 +4,9 @@
 #include "ui/SortArrowHeader.h"
 
 #include <QAbstractItemModel>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace tarvolin::ui {
 
@@ -82,6 +84,27 @@ void CSmartListCtrl::rowsChanged() {
     // A disabled header tells the user there is nothing to sort.
     m_header->setEnabled(hasRows());
     viewport()->update();
+}
+
+bool CSmartListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTreeView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QRect cell = visualRect(index);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = cell;
+    if (!index.isValid() ||
+        itemDelegateForIndex(index)->sizeHint(option, index).width() <= cell.width()) {
+        QToolTip::hideText();
+        return true;
+    }
+    // As rich text, so that a name that looks like markup reads as it is spelled.
+    QToolTip::showText(help->globalPos(),
+                       QStringLiteral("<p style='white-space:pre'>%1</p>")
+                           .arg(index.data().toString().toHtmlEscaped()),
+                       viewport(), cell);
+    return true;
 }
 
 void CSmartListCtrl::paintEvent(QPaintEvent* event) {

@@ -12,9 +12,10 @@ namespace tarvolin::ui {
 class SortArrowHeader;
 
 // A flat list (a QTreeView without branches) over the owner's model; user-interface thread,
-// owned by its parent widget. Subclasses set the empty text and the header images, call
-// loadColumnWidths(name) once the model's columns exist (the widths are saved under the same
-// name when the list is destroyed) and call setSortArrow() from their header-click handling.
+// owned by its parent widget. A cell cut by its column shows its whole text as a tooltip.
+// Subclasses set the empty text and the header images, call loadColumnWidths(name) once the
+// model's columns exist (the widths are saved under the same name when the list is destroyed)
+// and call setSortArrow() from their header-click handling.
 class CSmartListCtrl : public QTreeView {
     Q_OBJECT
 
@@ -43,6 +44,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 

@@ -20,13 +20,11 @@ void saveColumnWidths(const QHeaderView* header, const QString& valueName) {
 
 void loadColumnWidths(QHeaderView* header, const QString& valueName) {
     if (header == nullptr) return;
-    const QString text = GetRegString(QString(), valueName, QString());
-    const auto numbers = QStringView(text).split(u',', Qt::SkipEmptyParts);
-    const int count = std::min(static_cast<int>(numbers.size()), header->count());
+    const std::vector<int> widths = parseWidthList(GetRegString(QString(), valueName, QString()));
+    const int count = std::min(static_cast<int>(widths.size()), header->count());
     for (int column = 0; column < count; ++column) {
-        // Widths travel as 16-bit values; a negative one would break the header's layout.
-        const int width = static_cast<qint16>(atoiText(numbers[column]));
-        header->resizeSection(column, std::max(width, 0));
+        // A width of 0 would hide the column for good: the column keeps its own instead.
+        if (widths[column] > 0) header->resizeSection(column, widths[column]);
     }
 }
 

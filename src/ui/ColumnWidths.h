@@ -12,9 +12,9 @@ namespace tarvolin::ui {
 void saveColumnWidths(const QHeaderView* header, const QString& valueName);
 
 // Gives the n-th stored number to the n-th section. Runs of commas count as one separator,
-// garbage reads as 0 (which the header raises to its minimum section size), numbers beyond the
-// last section are ignored and sections without a number keep their width. Call it once the
-// model's columns exist.
+// numbers beyond the last section are ignored, and sections without a number, or whose number
+// is garbage or not a positive 16-bit width, keep their width. Call it once the model's columns
+// exist.
 void loadColumnWidths(QHeaderView* header, const QString& valueName);
 
 }  // namespace tarvolin::ui

@@ -33,6 +33,40 @@ std::optional<std::vector<int>> parseExactNumbers(QStringView text, int count) {
     return numbers;
 }
 
+std::optional<std::uint32_t> parseStoredInt(QStringView text) {
+    bool ok = false;
+    const qlonglong number = text.trimmed().toLongLong(&ok);
+    if (!ok) return std::nullopt;
+    return static_cast<std::uint32_t>(static_cast<qulonglong>(number));
+}
+
+std::optional<std::array<int, 3>> parseColorNumbers(QStringView text) {
+    const auto parts = text.split(u':', Qt::SkipEmptyParts);
+    if (parts.size() < 3) return std::nullopt;
+    return std::array<int, 3>{atoiText(parts[0]) & 0xFF, atoiText(parts[1]) & 0xFF,
+                              atoiText(parts[2]) & 0xFF};
+}
+
+std::vector<int> parseWidthList(QStringView text) {
+    std::vector<int> widths;
+    for (const QStringView part : text.split(u',', Qt::SkipEmptyParts)) {
+        const int width = static_cast<qint16>(atoiText(part));
+        widths.push_back(width > 0 ? width : 0);
+    }
+    return widths;
+}
+
+int historyIndexOf(QStringView valueName, QStringView listName) {
+    if (!valueName.startsWith(listName)) return -1;
+    const QStringView digits = valueName.mid(listName.size());
+    // Digits only: toInt would also take a sign or blanks.
+    if (digits.isEmpty() || digits.size() > 9) return -1;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9') return -1;
+    }
+    return digits.toInt();
+}
+
 QString joinNumbers(const std::vector<int>& numbers) {
     QStringList parts;
     parts.reserve(static_cast<qsizetype>(numbers.size()));

@@ -2,12 +2,16 @@
 
 #include "ui/NumberText.h"
 
-#include <QDebug>
+#include <QLoggingCategory>
 #include <QStringList>
 #include <QVariant>
 
 namespace tarvolin::ui {
 namespace {
+
+// Developer diagnostics of the readers; silent unless QT_LOGGING_RULES enables
+// "tarvolin.settings.debug".
+Q_LOGGING_CATEGORY(lcSettings, "tarvolin.settings", QtInfoMsg)
 
 const QString kProfileGroup = QStringLiteral("Tarvolin");
 
@@ -44,17 +48,16 @@ std::uint32_t GetRegInt(const QString& subkey, const QString& valueName,
     if (!subkey.isEmpty()) settings->beginGroup(subkey);
     // A key that holds nothing does not exist in the registry either.
     if (settings->status() != QSettings::NoError || settings->allKeys().isEmpty()) {
-        qDebug("Failed to open reg key during GetRegInt");
+        qCDebug(lcSettings, "Failed to open reg key during GetRegInt");
         return defaultValue;
     }
-    bool ok = false;
     const auto text = storedText(*settings, valueName);
-    const qlonglong number = text ? text->trimmed().toLongLong(&ok) : 0;
-    if (!ok) {
-        qDebug("Failed to query reg key during GetRegInt");
+    const auto number = text ? parseStoredInt(*text) : std::nullopt;
+    if (!number) {
+        qCDebug(lcSettings, "Failed to query reg key during GetRegInt");
         return defaultValue;
     }
-    return static_cast<std::uint32_t>(static_cast<qulonglong>(number));
+    return *number;
 }
 
 bool SetRegInt(const QString& subkey, const QString& valueName, std::uint32_t value) {
@@ -72,10 +75,8 @@ bool SetRegString(const QString& subkey, const QString& valueName, const QString
 }
 
 QColor GetRegColor(const QString& subkey, const QString& valueName, const QColor& defaultColor) {
-    const QString text = GetRegString(subkey, valueName, QString());
-    const auto parts = QStringView(text).split(u':', Qt::SkipEmptyParts);
-    if (parts.size() < 3) return defaultColor;
-    return QColor(atoiText(parts[0]) & 0xFF, atoiText(parts[1]) & 0xFF, atoiText(parts[2]) & 0xFF);
+    const auto rgb = parseColorNumbers(GetRegString(subkey, valueName, QString()));
+    return rgb ? QColor((*rgb)[0], (*rgb)[1], (*rgb)[2]) : defaultColor;
 }
 
 bool SetRegColor(const QString& subkey, const QString& valueName, const QColor& color) {

@@ -35,10 +35,14 @@ QString formatPlacement(const WindowPlacement& placement);
 // Exactly ten numbers, or nothing.
 std::optional<WindowPlacement> parsePlacement(const QString& text);
 
-QRect rectFromEdges(int left, int top, int right, int bottom);  // right, bottom exclusive
+// Right and bottom exclusive; an empty rectangle when the edges are crossed or further apart
+// than kMaxExtent.
+QRect rectFromEdges(int left, int top, int right, int bottom);
+inline constexpr int kMaxExtent = 1 << 24;  // far beyond any desktop, well inside an int
 
-// A stored rectangle is applied only when it is not empty and its centre lies on a screen that
-// is attached now, so a window saved on a removed monitor does not come back out of reach.
+// A stored rectangle is applied only when it is not empty, no larger than the desktop and its
+// centre lies on a screen that is attached now, so a window saved on a removed monitor or
+// edited by hand does not come back out of reach.
 bool isOnAnyScreen(const QRect& rect);
 
 }  // namespace tarvolin::ui

@@ -5,11 +5,21 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest/QTest>
 
+#include "app/CommandIds.h"
+#include "app/MainActions.h"
 #include "app/PathBar.h"
 #include "app/StatusMessagePane.h"
 #include "drives/FixedVolumes.h"
@@ -166,6 +176,20 @@ TEST_F(CMainFrameTest, PathBarRefusesWhatIsNotAFolderAndKeepsAHistory) {
     EXPECT_EQ(bar->combo()->count(), 3);
 }
 
+TEST_F(CMainFrameTest, UpdateCheckPromptsAndTipsWithItsOwnTexts) {
+    makeFrame();
+    QAction* check = frame->actions()->action(command::kUpdateCheck);
+    ASSERT_NE(check, nullptr);
+    check->showStatusText(frame.get());
+    EXPECT_EQ(frame->statusText(), QStringLiteral("Check for updates"));
+    QToolButton* button = nullptr;
+    for (QToolBar* bar : frame->findChildren<QToolBar*>()) {
+        if (auto* found = qobject_cast<QToolButton*>(bar->widgetForAction(check))) button = found;
+    }
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), QStringLiteral("Update Check"));
+}
+
 TEST_F(CMainFrameTest, ClosingSavesTheWindowStateWithTheGraphPaneExpanded) {
     makeFrame();
     scan("/A");
@@ -199,6 +223,88 @@ TEST_F(CMainFrameTest, LoweringTheHistoryCountEmptiesOnlyThePathHistory) {
     EXPECT_EQ(ui::GetRegString(QStringLiteral("ComboHistory/ReportPathHistory"),
                                QStringLiteral("ReportPathHistory0"), QString()),
               QStringLiteral("/r"));
+}
+
+// A settings file edited by hand: every broken value reads as its default and the window works.
+TEST_F(CMainFrameTest, HandEditedSettingsGiveAWorkingWindowWithDefaultsForWhatIsBroken) {
+    const QString fileName = ui::openSettingsKey()->fileName();
+    {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(fileName).path()));
+        QFile file(fileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(R"([General]
+AutoRefresh=@Variant(\0\0\0\x7f\0\0\0\x5QJunk\0)
+RefreshFreq=-5
+HistoryCount=99999999999999999999
+ShowFolderFiles=yes
+DetailListSortCol=2147483647
+DetailListSortDir=@ByteArray(\xff\0)
+SplitterSizeCur=2147483647
+WindowPos="0,1,-1,-1,-1,-1,-2147483648,-2147483648,2147483647,2147483647"
+TarvolinViewCols="-5,,99999999999,abc,0,\x1"
+FileColorNormal=300:-1
+FileColorHidden=@ByteArray(\xff\xfe\0)
+FileColorReadOnly=@Invalid()
+GraphBackPrimary=::::
+GraphBackSecondary=1:2:3:4:5
+UseGradientGraphBack=2
+GraphGradientEffectType=-2147483648
+GraphTitleFontFaceName=
+GraphLabelFontFaceName=@Variant(\0\0\0\xff)
+TempFileMask=";;,"
+FileTypeReportMinFileSize=-1
+LargestFilesListCols=32767,32767,32767,32767
+
+[ComboHistory]
+PathHistory\PathHistory0=/A
+PathHistory\PathHistory2=/A/sub
+PathHistory\PathHistory3=
+PathHistory\PathHistory12=/A/zz
+PathHistory\PathHistoryX=/junk
+PathHistory\PathHistory4=/A
+ReportPathHistory\ReportPathHistory5=/A
+
+[Tarvolin]
+BarState=@ByteArray(junk\0\xff)
+)"));
+    }
+    makeFrame();
+    scan("/A");
+
+    EXPECT_TRUE(frame->isVisible());
+    const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+    EXPECT_TRUE(desktop.contains(frame->geometry().center())) << frame->geometry().width();
+    EXPECT_LE(frame->width(), desktop.width());
+    EXPECT_EQ(frame->detailsView()->model()->rowCount(), 3);
+    for (int column = 0; column < frame->detailsView()->header()->count(); ++column)
+        EXPECT_GT(frame->detailsView()->header()->sectionSize(column), 0) << column;
+    // Entries by their number, gaps closed; empty and misnamed ones left out.
+    QStringList history;
+    for (int i = 0; i < frame->pathBar()->combo()->count(); ++i)
+        history.append(frame->pathBar()->combo()->itemText(i));
+    EXPECT_EQ(history, (QStringList{"/A", "/A/sub", "/A/zz"}));
+
+    EXPECT_EQ(ui::readOption(ui::option::kFileColorNormal),
+              ui::option::kFileColorNormal.defaultValue);
+    EXPECT_EQ(ui::readOption(ui::option::kFileColorHidden),
+              ui::option::kFileColorHidden.defaultValue);
+    EXPECT_EQ(ui::readOption(ui::option::kFileColorReadOnly),
+              ui::option::kFileColorReadOnly.defaultValue);
+    EXPECT_EQ(ui::readOption(ui::option::kAutoRefresh), ui::option::kAutoRefresh.defaultValue);
+    EXPECT_EQ(ui::readOption(ui::option::kDetailListSortDir),
+              ui::option::kDetailListSortDir.defaultValue);
+
+    // The report generator reads its own values.
+    bool generatorShown = false;
+    QTimer::singleShot(100, frame.get(), [&generatorShown] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            generatorShown = dialog->isVisible() && dialog->width() > 0;
+            dialog->close();
+        }
+    });
+    frame->actions()->action(command::kLargestFiles)->trigger();
+    EXPECT_TRUE(generatorShown);
+    frame->close();
 }
 
 // While a scan runs the list grows on the refresh ticks, and only on them.

@@ -127,6 +127,18 @@ void answerNextBox(QObject* context, QString* text, QMessageBox::StandardButton 
     });
 }
 
+// Confirms the next message box with the Enter key, so its default button answers, and records
+// its text and icon.
+void pressEnterOnNextBox(QObject* context, QString* text, QMessageBox::Icon* icon) {
+    QTimer::singleShot(0, context, [text, icon] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *text = box->text();
+            *icon = box->icon();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+}
+
 class ReportPagesTest : public test::SettingsFixture {
 protected:
     void SetUp() override {
@@ -206,6 +218,32 @@ TEST_F(ReportPagesTest, ClickingABandSelectsOnlyTheRowOfItsNumber) {
     page.selectRowNumbered(QStringLiteral("no such number"));
     EXPECT_TRUE(selectedRows(*page.list()).empty());
     page.grab().save(QStringLiteral("/tmp/reportsgui-largest-page.png"));
+}
+
+// Over a band its file shows; anywhere else on the graph, also before any scan, the page's help.
+TEST_F(ReportPagesTest, BandingGraphTipIsTheFileOverABandAndTheHelpElsewhere) {
+    CLargestFilesReport page(collections);
+    page.resize(700, 500);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    graphs::CStaticBarGraph& graph = *page.graph();
+    const auto tipAt = [&graph](const QPoint& pos) {
+        QToolTip::hideText();  // which takes effect a little later
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        QHelpEvent hover(QEvent::ToolTip, pos, graph.mapToGlobal(pos));
+        QApplication::sendEvent(&graph, &hover);
+        return QToolTip::isVisible() ? QToolTip::text() : QStringLiteral("(none)");
+    };
+    const QPoint middle = graph.rect().center();
+    EXPECT_EQ(tipAt(middle), CLargestFilesReport::kGraphHelp);
+
+    feed(collections, tree.path("only"), 100 * 1024);
+    page.refreshReport();
+    ASSERT_EQ(graph.bandCount(), 1);
+    EXPECT_THAT(tipAt(middle).toStdString(), ::testing::HasSubstr("only"));
+    // A single band is one pixel short of the right edge.
+    EXPECT_EQ(tipAt(QPoint(graph.width() - 1, middle.y())), CLargestFilesReport::kGraphHelp);
+    QToolTip::hideText();
 }
 
 TEST_F(ReportPagesTest, OldestRowsReadTheSizeAgainAndShowTheLocalDate) {
@@ -335,13 +373,18 @@ TEST_F(ReportPagesTest, TempMaskIsStoredAndParsedWhenTheEditIsLeftAndDefaultsApp
     EXPECT_EQ(boxText, CPropPageTempFiles::kNoValidEntries);
     EXPECT_TRUE(collections.tempFilePatterns().empty());
 
-    // No: nothing changes. Yes: the default mask, stored and in effect for the next scan.
+    // No: nothing changes. Yes, the default answer: the default mask, stored and in effect for
+    // the next scan.
     answerNextBox(&page, &boxText, QMessageBox::No);
     page.defaultsButton()->click();
     EXPECT_EQ(boxText, CPropPageTempFiles::kReplaceQuestion);
     EXPECT_EQ(page.maskEdit()->text(), QStringLiteral(";,;"));
-    answerNextBox(&page, &boxText, QMessageBox::Yes);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    boxText.clear();
+    pressEnterOnNextBox(&page, &boxText, &icon);
     page.defaultsButton()->click();
+    EXPECT_EQ(boxText, CPropPageTempFiles::kReplaceQuestion);
+    EXPECT_EQ(icon, QMessageBox::Question);
     EXPECT_EQ(page.maskEdit()->text(), QString::fromLatin1(kDefaultTempFileMask));
     EXPECT_EQ(ui::readOption(ui::option::kTempFileMask), QString::fromLatin1(kDefaultTempFileMask));
     EXPECT_EQ(collections.tempFilePatterns(), parseTempFileMask(kDefaultTempFileMask));

@@ -3,6 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <thread>
 #include <tuple>
 
 namespace tarvolin::scan {
@@ -104,6 +109,54 @@ TEST(CTarvolinDoc, LargestFolderSizeOnlyGrowsWithFolders) {
     EXPECT_EQ(document.folderCount() + document.fileCount(), 0);
     EXPECT_FALSE(document.visitFolder(0, [](const ScanNode&) {}));
     EXPECT_EQ(five->size, 5);  // clearing never frees the folders it does not own
+}
+
+// A refresh sorts while the scan thread appends: the result is the stable sort of everything
+// listed, and under the lock only the newcomers are merged in (k·log n comparisons each time),
+// never the whole list re-sorted.
+TEST(CTarvolinDocSort, SortsOutsideTheLockWhileChildrenArrive) {
+    constexpr int kListed = 20000;
+    constexpr int kArriving = 3000;
+    CTarvolinDoc document;
+    std::mt19937 random(7);
+    const auto addFile = [&document](std::uint32_t value) {
+        // Few distinct sizes, so that stability is tested too.
+        document.AddChild(node("/p/f" + std::to_string(value), false, value % 97, 0, 1, 0));
+    };
+    for (int i = 0; i < kListed; ++i)
+        addFile(random());
+    std::vector<std::uint32_t> arriving(kArriving);
+    for (auto& value : arriving)
+        value = random();
+    std::thread scan([&] {
+        // Paced like a walk, so that children arrive during several sorts.
+        for (int i = 0; i < kArriving; ++i) {
+            addFile(arriving[static_cast<std::size_t>(i)]);
+            if (i % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    int sorts = 0;
+    for (bool sortedAfterTheEnd = false; !sortedAfterTheEnd; ++sorts) {
+        sortedAfterTheEnd = document.fileCount() == kListed + kArriving;
+        document.SortChildren(sorts % 2 == 0 ? SortKey::Size : SortKey::Name, sorts % 3 != 0);
+    }
+    scan.join();
+    document.SortChildren(SortKey::Size, false);
+
+    std::vector<ScanNode> expected = document.filesSnapshot();
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const ScanNode& a, const ScanNode& b) { return a.size > b.size; });
+    const std::vector<ScanNode> actual = document.filesSnapshot();
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        ASSERT_EQ(actual[i].path, expected[i].path) << "at " << i;
+
+    // A sort of the whole list under the lock would take about n·log2(n) = 330,000 comparisons
+    // each time; merging in what arrived takes at most 2·log2(n) + 2 per newcomer.
+    const double perNewcomer = 2 * std::log2(kListed + kArriving) + 2;
+    EXPECT_LE(document.sortComparisonsUnderLock(),
+              static_cast<std::uint64_t>(kArriving * perNewcomer))
+        << "after " << sorts << " sorts";
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QStringList>
 
+#include <string>
 #include <vector>
 
 #include "support/SettingsFixture.h"
@@ -16,10 +18,15 @@ namespace {
 
 using SettingsStoreTest = test::SettingsFixture;
 
-std::vector<QString> debugLines;
+struct LoggedLine {
+    std::string category;
+    QString text;
+    bool operator==(const LoggedLine&) const = default;
+};
+std::vector<LoggedLine> loggedLines;
 
-void recordDebug(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtDebugMsg) debugLines.push_back(message);
+void recordMessage(QtMsgType, const QMessageLogContext& context, const QString& message) {
+    loggedLines.push_back({context.category != nullptr ? context.category : "", message});
 }
 
 QString fileText() {
@@ -71,19 +78,32 @@ TEST_F(SettingsStoreTest, IntegersAreWrittenSignedToTheTemporaryConfigFile) {
     EXPECT_EQ(readOption(option::kDetailListSortCol), -1);
 }
 
-TEST_F(SettingsStoreTest, IntReaderSaysOnlyInDebugOutputWhyItFellBack) {
-    debugLines.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(recordDebug);
-    GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);  // the key holds nothing yet
-    SetRegString(QString(), QStringLiteral("Other"), QStringLiteral("1"));
-    GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);
-    SetRegString(QString(), QStringLiteral("AutoRefresh"), QStringLiteral("yes"));
-    GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);
-    GetRegInt(QString(), QStringLiteral("Other"), 1);  // succeeds: silent
+// The readers' reasons for falling back are developer diagnostics: nothing reaches the output
+// until the category is enabled.
+TEST_F(SettingsStoreTest, IntReaderExplainsItsFallbackOnlyInItsEnabledLogCategory) {
+    const auto readAll = [] {
+        openSettingsKey()->clear();
+        GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);  // the key holds nothing yet
+        SetRegString(QString(), QStringLiteral("Other"), QStringLiteral("1"));
+        GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);
+        SetRegString(QString(), QStringLiteral("AutoRefresh"), QStringLiteral("yes"));
+        GetRegInt(QString(), QStringLiteral("AutoRefresh"), 1);
+        GetRegInt(QString(), QStringLiteral("Other"), 1);  // succeeds: silent
+    };
+    loggedLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
+    readAll();
+    EXPECT_THAT(loggedLines, ::testing::IsEmpty());
+
+    QLoggingCategory::setFilterRules(QStringLiteral("tarvolin.settings.debug=true"));
+    readAll();
+    QLoggingCategory::setFilterRules(QString());
     qInstallMessageHandler(previous);
-    EXPECT_THAT(debugLines, ::testing::ElementsAre("Failed to open reg key during GetRegInt",
-                                                   "Failed to query reg key during GetRegInt",
-                                                   "Failed to query reg key during GetRegInt"));
+    const std::string category = "tarvolin.settings";
+    EXPECT_THAT(loggedLines, ::testing::ElementsAre(
+                                 LoggedLine{category, "Failed to open reg key during GetRegInt"},
+                                 LoggedLine{category, "Failed to query reg key during GetRegInt"},
+                                 LoggedLine{category, "Failed to query reg key during GetRegInt"}));
 }
 
 TEST_F(SettingsStoreTest, StringsIgnoreTheStoredType) {

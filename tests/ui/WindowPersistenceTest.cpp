@@ -28,6 +28,11 @@ TEST_F(WindowPersistenceTest, PlacementNeedsExactlyTenNumbers) {
         {"0,1,-1,-1,-1,-1,10,10,500,400", true},
         {"0,1,-1,-1,-1,-1,10,10,500", false},
         {"0,1,-1,-1,-1,-1,10,10,500,400,7", false},
+        // Flags and show command are unsigned, as written; "%u" also reads a negative number.
+        {"2147483648,4294967295,-1,-1,-1,-1,10,10,500,400", true},
+        {"-1,-2147483648,-1,-1,-1,-1,10,10,500,400", true},
+        {"4294967296,1,-1,-1,-1,-1,10,10,500,400", false},
+        {"0,1,-1,-1,-1,-1,10,10,500,2147483648", false},
         {"0,1,-1,-1,-1,-1,10,10,500,4x0", false},
         {"", false},
     };
@@ -72,9 +77,12 @@ TEST_F(WindowPersistenceTest, MinimisedWindowIsSavedToComeBackShown) {
     EXPECT_EQ(GetRegString(QString(), kValue, QString()), "0,5,-1,-1,-1,-1,40,50,340,250");
 }
 
+// Off every screen, crossed, larger than the desktop, or edges further apart than an int holds.
 TEST_F(WindowPersistenceTest, RectangleOffEveryScreenIsNotApplied) {
     for (const char* stored :
-         {"0,1,-1,-1,-1,-1,50000,50000,50400,50300", "0,1,-1,-1,-1,-1,300,300,100,100"}) {
+         {"0,1,-1,-1,-1,-1,50000,50000,50400,50300", "0,1,-1,-1,-1,-1,300,300,100,100",
+          "0,1,-1,-1,-1,-1,-100000,-100000,100000,100000",
+          "0,1,-1,-1,-1,-1,-2147483648,-2147483648,2147483647,2147483647"}) {
         CSmartFrameWnd frame;
         frame.setGeometry(60, 70, 320, 240);
         SetRegString(QString(), kValue, QString::fromLatin1(stored));
@@ -106,16 +114,14 @@ protected:
 };
 
 TEST_F(ColumnWidthsTest, StoredWidthsGoToTheColumnsInOrder) {
-    // Garbage reads as 0, which the header raises to its smallest section; widths are 16-bit
-    // and never negative.
-    const int zero = view.header()->minimumSectionSize();
+    // Widths are 16-bit; garbage, 0 and negative widths leave the column as it was.
     const struct {
         const char* stored;
         std::vector<int> expected;
     } cases[] = {
-        {"200,,50", {200, 50, 111, 111}},        {"abc,70", {zero, 70, 111, 111}},
+        {"200,,50", {200, 50, 111, 111}},        {"abc,70", {111, 70, 111, 111}},
         {"40,50,60,70,80,90", {40, 50, 60, 70}}, {"", {111, 111, 111, 111}},
-        {"-5,70000", {zero, 4464, 111, 111}},
+        {"-5,70000,0", {111, 4464, 111, 111}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(load(c.stored), c.expected) << c.stored;

@@ -5,10 +5,15 @@
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 
 #include <memory>
 
@@ -386,6 +391,34 @@ TEST_F(CTarvolinViewTest, EmptyTextsFollowTheScanAndTheHeaderIsDisabledWhileEmpt
               QStringLiteral("There are no items to display.                   "));
 }
 
+// A cell cut by its column shows its whole text as a tip; a cell that fits shows none.
+TEST_F(CTarvolinViewTest, CutCellsShowTheirWholeTextAsATip) {
+    const std::string longName = "a folder whose name is longer than its column <b>";
+    tree->file("/L/" + longName + "/f", 7);
+    makeView();
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    scan("/L");
+    view->header()->resizeSection(kColumnName, 60);
+    view->header()->resizeSection(kColumnLastChange, 20);
+    view->header()->resizeSection(kColumnSize, 150);
+    const auto tipAt = [&](int column) {
+        QToolTip::hideText();  // which takes effect a little later
+        EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+        const QRect cell = view->visualRect(view->model()->index(0, column));
+        QHelpEvent hover(QEvent::ToolTip, cell.center(),
+                         view->viewport()->mapToGlobal(cell.center()));
+        QCoreApplication::sendEvent(view->viewport(), &hover);
+        return QToolTip::isVisible()
+                   ? QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText()
+                   : QStringLiteral("(none)");
+    };
+    EXPECT_EQ(tipAt(kColumnName), QString::fromStdString(longName));
+    EXPECT_EQ(tipAt(kColumnLastChange), view->cellText(0, kColumnLastChange));
+    EXPECT_EQ(tipAt(kColumnSize), QStringLiteral("(none)"));
+    QToolTip::hideText();
+}
+
 TEST_F(CTarvolinViewTest, ADropHandsOnTheFirstPathWhateverItsLength) {
     makeView();
     QSignalSpy dropped(view.get(), &CTarvolinView::pathDropped);
@@ -407,15 +440,24 @@ TEST_F(CTarvolinViewTest, ADropHandsOnTheFirstPathWhateverItsLength) {
     EXPECT_FALSE(refused.isAccepted());
 }
 
-TEST(DateText, MidnightShowsTheDateAlone) {
+// Without a locale the date reads like the terminal's and fits the default column; a locale
+// gives its own short form. Midnight shows the date alone either way.
+TEST(DateText, ShortLocaleFormOrIsoWithoutALocaleAndTheDateAloneAtMidnight) {
     const QDate day(2021, 3, 4);
     const auto at = [&](int hour, int minute) {
         return QDateTime(day, QTime(hour, minute)).toSecsSinceEpoch();
     };
-    EXPECT_EQ(localDateText(at(0, 0)), QLocale().toString(day, QLocale::ShortFormat));
-    const QString afternoon = localDateText(at(14, 35));
-    EXPECT_TRUE(afternoon.startsWith(QLocale().toString(day, QLocale::ShortFormat)));
-    EXPECT_NE(afternoon, QLocale().toString(day, QLocale::ShortFormat));
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(localDateText(at(0, 0)), QStringLiteral("2021-03-04"));
+    EXPECT_EQ(localDateText(at(14, 35)), QStringLiteral("2021-03-04 14:35"));
+
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale::setDefault(german);
+    EXPECT_EQ(localDateText(at(0, 0)), german.toString(day, QLocale::ShortFormat));
+    EXPECT_EQ(localDateText(at(14, 35)),
+              german.toString(QDateTime(day, QTime(14, 35)), QLocale::ShortFormat));
+    QLocale::setDefault(saved);
 }
 
 }  // namespace
