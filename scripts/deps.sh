@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake g++ ninja-build libgtest-dev qt6-base-dev qt6-image-formats-plugins
           fonts-liberation2 fonts-dejavu-core adwaita-icon-theme xvfb xauth time ccache
-          python3 clang-format)
+          python3 clang-format librsvg2-bin scdoc desktop-file-utils appstream man-db
+          poppler-utils)
 
 missing=()
 for p in "${packages[@]}" "$@"; do

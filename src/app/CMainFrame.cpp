@@ -37,8 +37,13 @@
 #include "common/Version.h"
 #include "drives/CDriveSpaceListCtrl.h"
 #include "drives/FixedVolumes.h"
+#include "exports/CHtmlReport.h"
+#include "exports/ItemViewTable.h"
+#include "exports/ListExport.h"
+#include "exports/ListPrinter.h"
 #include "graphs/CGraphSplitFrame.h"
 #include "graphs/CScrollGraphBarView.h"
+#include "graphs/GraphTexts.h"
 #include "reports/CReportGenDlg.h"
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
@@ -180,6 +185,14 @@ void CMainFrame::connectCommands() {
     on(command::kExit, [this] { close(); });
     on(command::kGraphImageToFile, [this] { m_graphPane->view()->SaveGraphImage(); });
     on(command::kGraphImageToClipboard, [this] { m_graphPane->view()->CopyGraphImage(); });
+    on(command::kPrint, [this] {
+        exports::PrintList(this, exports::ItemViewTable(*m_view), QString::fromUtf8(kProductName));
+    });
+    on(command::kExportDetailsToFile,
+       [this] { exports::ExportListToFile(this, exports::ItemViewTable(*m_view)); });
+    on(command::kExportDetailsToClipboard,
+       [this] { exports::CopyListToClipboard(exports::ItemViewTable(*m_view)); });
+    on(command::kExportHtml, [this] { exports::GenerateHtmlReport(this, htmlReportSources()); });
     on(command::kShowToolbar, [this](bool shown) { m_toolBar->setVisible(shown); });
     on(command::kShowStatusBar, [this](bool shown) { statusBar()->setVisible(shown); });
     on(command::kShowFolderBrowser, [this](bool shown) { m_treeDock->setVisible(shown); });
@@ -264,14 +277,31 @@ void CMainFrame::updateCommandStates() {
     enable(command::kUp, m_tree->canUp());
     enable(command::kRefresh, m_tree->canRefresh());
     enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
-    // The graph image exports follow the rule of the exports: something listed, no scan.
-    enable(command::kGraphImageToFile, m_view->canPrintOrExport());
-    enable(command::kGraphImageToClipboard, m_view->canPrintOrExport());
-    // These open windows that are not part of the program yet.
-    for (const int id : {command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
+    // Printing and the exports: something listed, no scan.
+    for (const int id : {command::kGraphImageToFile, command::kGraphImageToClipboard,
+                         command::kPrint, command::kExportHtml, command::kExportDetailsToFile,
                          command::kExportDetailsToClipboard}) {
-        enable(id, false);
+        enable(id, m_view->canPrintOrExport());
     }
+}
+
+exports::HtmlReportSources CMainFrame::htmlReportSources() {
+    exports::HtmlReportSources sources;
+    sources.path = m_tree->currentScanPath();
+    sources.drives = m_driveList;
+    sources.details = m_view;
+    // A picture that cannot be drawn is told as the graph's own image export tells it.
+    sources.drawGraph = [this](const std::string& path) {
+        try {
+            m_graphPane->view()->DrawGraphToFile(QFile::decodeName(QByteArray::fromStdString(path)),
+                                                 QStringLiteral("image/jpeg"));
+        } catch (const graphs::GraphDrawingError& error) {
+            QMessageBox::critical(this, windowTitle(), QString::fromStdString(error.message()));
+            return false;
+        }
+        return true;
+    };
+    return sources;
 }
 
 void CMainFrame::showFirstTime() {

@@ -27,6 +27,10 @@ class CDriveSpaceListCtrl;
 class VolumeSource;
 }  // namespace tarvolin::drives
 
+namespace tarvolin::exports {
+struct HtmlReportSources;
+}
+
 namespace tarvolin::graphs {
 class CGraphSplitFrame;
 }
@@ -118,6 +122,8 @@ private:
     void openWeblog();
     // The report generator, modal, on `page`, with the folder browser's current path.
     void openReportGenerator(int page);
+    // What the HTML report shows: the current path and the panes' lists.
+    exports::HtmlReportSources htmlReportSources();
     int historyCount() const;
 
     scan::ScanController& m_scans;

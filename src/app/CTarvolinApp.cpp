@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/ProductIcon.h"
+#include "app/StartupFolder.h"
 #include "common/Version.h"
 #include "drives/FixedVolumes.h"
 #include "scan/CFolderEnumThread.h"
@@ -19,6 +20,8 @@ CTarvolinApp::CTarvolinApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QString::fromUtf8(kVersionText));
     setOrganizationName(QStringLiteral("Brelland"));
     setWindowIcon(productIcon());
+    // Ties the window to its menu entry and icon on Wayland and in task bars.
+    setDesktopFileName(QStringLiteral("example.tarvolin.Tarvolin"));
     // Outside a desktop session Qt knows no icon theme; the one the program depends on is used.
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
@@ -41,6 +44,7 @@ int CTarvolinApp::run() {
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
     m_frame->showFirstTime();
     m_frame->startUp(QString::fromLatin1(welcome::CGDIPlusSplashWnd::kPicture));
+    scanStartupFolder(*m_frame, arguments());
     const int code = exec();
     shutDown();
     return code;

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "common/PathText.h"
+#include "exports/ListExportText.h"
 
 namespace tarvolin::cli {
 namespace {
@@ -51,10 +52,44 @@ std::optional<std::string> resolveFolderArgument(std::string_view argument, std:
     return path;
 }
 
-std::optional<bool> parseJsonFormat(std::string_view value, std::FILE* errors) {
-    if (value == "json" || value == "table") return value == "json";
+std::optional<OutputFormat> parseOutputFormat(std::string_view value, std::FILE* errors) {
+    if (value == "table") return OutputFormat::Table;
+    if (value == "json") return OutputFormat::Json;
+    if (value == "csv") return OutputFormat::Csv;
+    if (value == "tsv") return OutputFormat::Tsv;
     std::fprintf(errors, "unknown format: %.*s\n", static_cast<int>(value.size()), value.data());
     return std::nullopt;
+}
+
+bool takeDelimitedOption(std::string_view argument, DelimitedOptions& options) {
+    if (argument == "--quote") {
+        options.quoteFields = true;
+        return true;
+    }
+    if (argument == "--no-headers") {
+        options.includeHeaders = false;
+        return true;
+    }
+    return false;
+}
+
+bool checkDelimitedOptions(OutputFormat format, const DelimitedOptions& options,
+                           std::FILE* errors) {
+    const bool delimited = format == OutputFormat::Csv || format == OutputFormat::Tsv;
+    if (delimited || (!options.quoteFields && options.includeHeaders)) return true;
+    std::fputs("--quote and --no-headers need --format csv or tsv\n", errors);
+    return false;
+}
+
+void printDelimited(const exports::ListTable& table, OutputFormat format,
+                    const DelimitedOptions& options, std::FILE* out) {
+    exports::ExportTextOptions text;
+    text.separator = format == OutputFormat::Tsv ? "\t" : ",";
+    text.lineEnd = "\n";
+    text.includeHeaders = options.includeHeaders;
+    text.quoteFields = options.quoteFields;
+    const std::string lines = exports::ListExportText(table, text);
+    std::fwrite(lines.data(), 1, lines.size(), out);
 }
 
 void installInterruptHandler() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "exports/ListTable.h"
+
 namespace tarvolin::cli {
 
 inline constexpr int kExitOk = 0;
@@ -23,9 +25,27 @@ inline constexpr char kPathNotFolderText[] = "The path entered is not a folder."
 // accepted and followed by the scan. On failure writes the reason to `errors` and returns none.
 std::optional<std::string> resolveFolderArgument(std::string_view argument, std::FILE* errors);
 
-// The value of --format: true for "json", false for "table"; otherwise the reason goes to
-// `errors` and the result is none.
-std::optional<bool> parseJsonFormat(std::string_view value, std::FILE* errors);
+enum class OutputFormat { Table, Json, Csv, Tsv };
+
+// The value of --format: "table", "json", "csv" or "tsv"; otherwise the reason goes to `errors`
+// and the result is none.
+std::optional<OutputFormat> parseOutputFormat(std::string_view value, std::FILE* errors);
+
+// The options of comma- and tab-separated output: --quote wraps every field in quotes,
+// --no-headers leaves out the title line.
+struct DelimitedOptions {
+    bool quoteFields = false;
+    bool includeHeaders = true;
+};
+
+// Takes --quote or --no-headers; false for any other argument.
+bool takeDelimitedOption(std::string_view argument, DelimitedOptions& options);
+// --quote and --no-headers only mean something for csv and tsv; writes why otherwise.
+bool checkDelimitedOptions(OutputFormat format, const DelimitedOptions& options, std::FILE* errors);
+
+// A list as comma- (Csv) or tab-separated (Tsv) lines ending in "\n".
+void printDelimited(const exports::ListTable& table, OutputFormat format,
+                    const DelimitedOptions& options, std::FILE* out);
 
 // A PATH argument rather than an option ("-" alone is a path).
 inline bool isPathArgument(std::string_view argument) {

@@ -13,6 +13,7 @@
 #include "reports/MimeFileTypeName.h"
 #include "reports/ReportCollections.h"
 #include "reports/ReportRows.h"
+#include "reports/ReportTables.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/PosixDirectoryReader.h"
 
@@ -102,6 +103,17 @@ void printTables(const ReportOptions& options, const ReportResult& result, std::
     }
 }
 
+// The one chosen report as delimited lines.
+void printDelimitedReport(const ReportOptions& options, const ReportResult& result,
+                          std::FILE* out) {
+    const exports::CellTable table = options.largest ? largestFilesTable(result.largest)
+                                     : options.oldest
+                                         ? oldestFilesTable(result.oldest, localTimeText)
+                                     : options.types ? fileTypesTable(result.types)
+                                                     : tempFilesTable(result.temp);
+    printDelimited(table, options.format, options.delimited, out);
+}
+
 void printJson(const ReportOptions& options, const ReportResult& result, std::FILE* out) {
     JsonWriter json(out);
     json.beginObject();
@@ -179,10 +191,11 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
                 }
                 options.mask = std::string(value);
             } else {
-                const auto json = parseJsonFormat(value, errors);
-                if (!json) return std::nullopt;
-                options.json = *json;
+                const auto format = parseOutputFormat(value, errors);
+                if (!format) return std::nullopt;
+                options.format = *format;
             }
+        } else if (takeDelimitedOption(argument, options.delimited)) {
         } else if (argument == "--largest") {
             options.largest = true;
         } else if (argument == "--oldest") {
@@ -204,9 +217,15 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
         std::fputs("report needs a PATH\n", errors);
         return std::nullopt;
     }
-    if (!options.largest && !options.oldest && !options.types && !options.temp) {
-        options.largest = options.oldest = options.types = options.temp = true;
+    if (!checkDelimitedOptions(options.format, options.delimited, errors)) return std::nullopt;
+    const int chosen = options.largest + options.oldest + options.types + options.temp;
+    if ((options.format == OutputFormat::Csv || options.format == OutputFormat::Tsv) &&
+        chosen != 1) {
+        std::fputs("--format csv and tsv need one of --largest, --oldest, --types, --temp\n",
+                   errors);
+        return std::nullopt;
     }
+    if (chosen == 0) options.largest = options.oldest = options.types = options.temp = true;
     return options;
 }
 
@@ -248,10 +267,17 @@ int runReportCommand(const ReportOptions& options, std::FILE* out, std::FILE* er
     if (options.temp) result.temp = tempFileRows(collections->tempFiles());
     collections.reset();  // the scan thread let go of it when the walk ended
 
-    if (options.json) {
-        printJson(options, result, out);
-    } else {
-        printTables(options, result, out);
+    switch (options.format) {
+        case OutputFormat::Json:
+            printJson(options, result, out);
+            break;
+        case OutputFormat::Csv:
+        case OutputFormat::Tsv:
+            printDelimitedReport(options, result, out);
+            break;
+        case OutputFormat::Table:
+            printTables(options, result, out);
+            break;
     }
     if (std::fflush(out) != 0) {
         std::fputs("cannot write the output\n", errors);

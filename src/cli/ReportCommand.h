@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliOutput.h"
+
 namespace tarvolin::cli {
 
 struct ReportOptions {
@@ -15,13 +17,15 @@ struct ReportOptions {
     bool oldest = false;
     bool types = false;
     bool temp = false;
-    bool json = false;
+    OutputFormat format = OutputFormat::Table;
+    DelimitedOptions delimited;       // for csv and tsv
     std::optional<std::string> mask;  // none: the default temp file mask
 };
 
 // Parses the arguments after "report": PATH [--largest] [--oldest] [--types] [--temp]
-// [--format table|json] [--mask TEXT]. Without a report flag all four are chosen. Writes the
-// reason to `errors` and returns none when the arguments are not valid.
+// [--format table|json|csv|tsv] [--quote] [--no-headers] [--mask TEXT]. Without a report flag
+// all four are chosen; csv and tsv take exactly one, since a delimited file holds one table.
+// Writes the reason to `errors` and returns none when the arguments are not valid.
 std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_view>& arguments,
                                                   std::FILE* errors);
 

@@ -10,8 +10,10 @@
 #include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "exports/JsonWriter.h"
+#include "exports/ListTable.h"
 #include "exports/TextTable.h"
 #include "scan/CFolderEnumThread.h"
+#include "scan/DetailsRows.h"
 #include "scan/PosixDirectoryReader.h"
 
 namespace tarvolin::cli {
@@ -32,14 +34,6 @@ std::optional<SortKey> sortKeyNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::string percentOfParent(std::int64_t size, std::int64_t parentSize) {
-    const double share =
-        parentSize > 0 ? 100.0 * static_cast<double>(size) / static_cast<double>(parentSize) : 0.0;
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f %%", share);
-    return text;
-}
-
 struct ScanResult {
     std::string path;
     bool stopped = false;
@@ -55,13 +49,14 @@ void printTable(const ScanResult& result, std::FILE* out) {
         bool blank = false;
     };
     std::vector<Row> rows;
-    rows.push_back({{"Folder", "Size", "Last Change", "Files", "Folders", "% of Parent"}});
+    Row titles;
+    std::copy(scan::kDetailsColumnTitles.begin(), scan::kDetailsColumnTitles.end(), titles.cells);
+    rows.push_back(std::move(titles));
     for (const auto* list : {&result.folders, &result.files}) {
         for (const ScanNode& node : *list) {
-            rows.push_back(
-                {{std::string(node.displayName()), formatSize(node.size),
-                  localTimeText(node.lastWriteTime), formatCount(node.fileCount),
-                  formatCount(node.folderCount), percentOfParent(node.size, result.totals.size)}});
+            auto texts = scan::detailsRowTexts(node, result.totals.size, localTimeText);
+            rows.push_back({});
+            std::move(texts.begin(), texts.end(), rows.back().cells);
         }
     }
     rows.push_back(
@@ -76,6 +71,17 @@ void printTable(const ScanResult& result, std::FILE* out) {
             if (rows[r].blank) return;
             cells.assign(std::begin(rows[r].cells), std::end(rows[r].cells));
         });
+}
+
+// The rows as the details view lists them, without the total line.
+void printDelimitedRows(const ScanResult& result, const ScanOptions& options, std::FILE* out) {
+    exports::CellTable table(std::vector<std::string>(scan::kDetailsColumnTitles.begin(),
+                                                      scan::kDetailsColumnTitles.end()));
+    for (const auto* list : {&result.folders, &result.files}) {
+        for (const ScanNode& node : *list)
+            table.addRow(scan::detailsRowTexts(node, result.totals.size, localTimeText));
+    }
+    printDelimited(table, options.format, options.delimited, out);
 }
 
 void printJson(const ScanResult& result, std::FILE* out) {
@@ -138,10 +144,11 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
                     return std::nullopt;
                 }
             } else {
-                const auto json = parseJsonFormat(value, errors);
-                if (!json) return std::nullopt;
-                options.json = *json;
+                const auto format = parseOutputFormat(value, errors);
+                if (!format) return std::nullopt;
+                options.format = *format;
             }
+        } else if (takeDelimitedOption(argument, options.delimited)) {
         } else if (argument == "--ascending" || argument == "--descending") {
             options.ascending = argument == "--ascending";
         } else if (argument == "--no-files") {
@@ -159,6 +166,7 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
         std::fputs("scan needs a PATH\n", errors);
         return std::nullopt;
     }
+    if (!checkDelimitedOptions(options.format, options.delimited, errors)) return std::nullopt;
     return options;
 }
 
@@ -192,10 +200,17 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
         std::fprintf(errors, "%s: %s (code: %" PRIu32 ")\n", error.path.c_str(),
                      systemErrorText(static_cast<int>(error.code)).c_str(), error.code);
     }
-    if (options.json) {
-        printJson(result, out);
-    } else {
-        printTable(result, out);
+    switch (options.format) {
+        case OutputFormat::Json:
+            printJson(result, out);
+            break;
+        case OutputFormat::Csv:
+        case OutputFormat::Tsv:
+            printDelimitedRows(result, options, out);
+            break;
+        case OutputFormat::Table:
+            printTable(result, out);
+            break;
     }
     if (std::fflush(out) != 0) {
         std::fputs("cannot write the output\n", errors);

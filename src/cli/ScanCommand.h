@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliOutput.h"
 #include "scan/CTarvolinDoc.h"
 
 namespace tarvolin::cli {
@@ -16,7 +17,8 @@ struct ScanOptions {
     std::optional<scan::SortKey> sortKey;  // none: scan order
     bool ascending = true;
     bool includeFiles = true;
-    bool json = false;
+    OutputFormat format = OutputFormat::Table;
+    DelimitedOptions delimited;  // for csv and tsv
 };
 
 // Parses the arguments after "scan"; writes the reason to `errors` and returns none when they

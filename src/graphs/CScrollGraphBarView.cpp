@@ -9,8 +9,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include "common/GraphPalette.h"
 #include "common/SizeText.h"
-#include "graphs/GraphPalette.h"
 #include "graphs/GraphTexts.h"
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QToolTip>
 
-#include "graphs/GraphPalette.h"
+#include "common/GraphPalette.h"
 
 namespace tarvolin::graphs {
 namespace {

@@ -1,10 +1,23 @@
 #include "reports/CPropertyPageBase.h"
 
+#include "exports/ItemViewTable.h"
+#include "exports/ListExport.h"
+#include "exports/ListPrinter.h"
+#include "reports/ReportList.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStyle>
 
 namespace tarvolin::reports {
+
+void CPropertyPageBase::PrintReport() {
+    exports::PrintList(this, exports::ItemViewTable(*reportList()));
+}
+
+void CPropertyPageBase::ExportReport() {
+    exports::ExportListToFile(this, exports::ItemViewTable(*reportList()));
+}
 
 CPropertyPageBase::CPropertyPageBase(const QString& title, ReportCollections& collections,
                                      QWidget* parent)

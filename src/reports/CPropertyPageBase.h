@@ -22,6 +22,9 @@ public:
     // Rebuilds the list from the collections (after a report scan completed).
     virtual void refreshReport() = 0;
     virtual ReportListBase* reportList() const = 0;
+    // The page's list printed (with the wait cursor while it prints), or saved as text.
+    void PrintReport();
+    void ExportReport();
 
 protected:
     ReportCollections& collections() const { return m_collections; }

@@ -17,6 +17,7 @@
 #include "common/PathText.h"
 #include "common/Version.h"
 #include "exports/CGenReportDlg.h"
+#include "reports/CPropertyPageBase.h"
 #include "reports/CReportPropSheetEmb.h"
 #include "reports/ReportCollections.h"
 #include "scan/CFolderEnumThread.h"
@@ -92,7 +93,7 @@ CReportGenDlg::CReportGenDlg(scan::CFolderEnumThread& engine,
     m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     m_browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     m_export->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-    // Printing and exporting the lists come with a later version.
+    // Until a report scan of this dialog completes.
     m_print->setEnabled(false);
     m_export->setEnabled(false);
 
@@ -109,6 +110,10 @@ CReportGenDlg::CReportGenDlg(scan::CFolderEnumThread& engine,
     connect(m_browse, &QPushButton::clicked, this, &CReportGenDlg::browse);
     connect(m_start, &QPushButton::clicked, this, &CReportGenDlg::startScan);
     connect(m_close, &QPushButton::clicked, this, &CReportGenDlg::accept);
+    connect(m_print, &QPushButton::clicked, this,
+            [this] { m_sheet->page(m_sheet->currentIndex())->PrintReport(); });
+    connect(m_export, &QPushButton::clicked, this,
+            [this] { m_sheet->page(m_sheet->currentIndex())->ExportReport(); });
 }
 
 void CReportGenDlg::browse() {
@@ -161,6 +166,8 @@ void CReportGenDlg::reportScanComplete() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_sheet->refreshAll();
     QApplication::restoreOverrideCursor();
+    m_print->setEnabled(true);
+    m_export->setEnabled(true);
 }
 
 void CReportGenDlg::accept() {

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "common/SizeText.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/ScanController.h"
 #include "ui/Options.h"
@@ -15,18 +14,6 @@ namespace {
 
 QString decoded(std::string_view bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-QString fromStd(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-// "12.34 %": the share of the scanned folder's own total. A parent of 0 bytes has no share to
-// give, so every child reads 0.
-QString shareText(std::int64_t size, std::int64_t parentSize) {
-    if (parentSize == 0) return QStringLiteral("0.00 %");
-    return QString::asprintf("%.2f %%",
-                             static_cast<double>(size) / static_cast<double>(parentSize) * 100.0);
 }
 
 }  // namespace
@@ -67,44 +54,27 @@ QString DetailsModel::cellText(int row, int column) const {
     std::string name;
     std::int64_t number = 0;
     const bool found = visitRow(row, [&](const scan::ScanNode& node) {
-        switch (column) {
-            case kColumnName:
-                name = node.displayName();
-                break;
-            case kColumnSize:
-            case kColumnShare:
-                number = node.size;
-                break;
-            case kColumnLastChange:
-                number = node.lastWriteTime;
-                break;
-            case kColumnFiles:
-                number = node.fileCount;
-                break;
-            case kColumnFolders:
-                number = node.folderCount;
-                break;
-            default:
-                break;
+        if (column == kColumnName) {
+            name = node.displayName();
+        } else {
+            number = scan::detailsColumnValue(node, column);
         }
     });
-    if (!found) return {};
+    if (!found || column < 0 || column >= kColumnCount) return {};
     switch (column) {
         case kColumnName:
             return decoded(name);
-        case kColumnSize:
-            return fromStd(formatSize(number));
         case kColumnLastChange:
             return localDateText(number);
-        case kColumnFiles:
-        case kColumnFolders:
-            return fromStd(formatCount(number));
-        case kColumnShare: {
-            const auto totals = m_controller.lastRootTotals();
-            return totals ? shareText(number, totals->size) : QString();
+        default: {
+            std::optional<std::int64_t> parentSize;
+            if (column == kColumnShare) {
+                const auto totals = m_controller.lastRootTotals();
+                if (!totals) return QString();
+                parentSize = totals->size;
+            }
+            return QString::fromStdString(scan::detailsNumberText(column, number, parentSize));
         }
-        default:
-            return {};
     }
 }
 
@@ -148,12 +118,10 @@ QVariant DetailsModel::data(const QModelIndex& index, int role) const {
 QVariant DetailsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
     if (role == Qt::DisplayRole) {
-        static const char* const kTitles[kColumnCount] = {"Folder", "Size",    "Last Change",
-                                                          "Files",  "Folders", "% of Parent"};
-        return QString::fromLatin1(kTitles[section]);
+        return QString::fromLatin1(scan::kDetailsColumnTitles[section]);
     }
     if (role == Qt::TextAlignmentRole) {
-        const bool left = section == kColumnName || section == kColumnLastChange;
+        const bool left = scan::detailsColumnLeftAligned(section);
         return QVariant::fromValue(
             Qt::Alignment((left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter));
     }

@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QIcon>
 
+#include "scan/DetailsRows.h"
 #include "scan/ScanNode.h"
 
 namespace tarvolin::scan {
@@ -21,15 +22,15 @@ class ScanController;
 
 namespace tarvolin::views {
 
-enum DetailsColumn : int {
-    kColumnName = 0,
-    kColumnSize,
-    kColumnLastChange,
-    kColumnFiles,
-    kColumnFolders,
-    kColumnShare,  // "% of Parent"
-    kColumnCount
-};
+// The details list's columns, shared with the terminal's listing.
+using scan::DetailsColumn;
+using scan::kColumnCount;
+using scan::kColumnFiles;
+using scan::kColumnFolders;
+using scan::kColumnLastChange;
+using scan::kColumnName;
+using scan::kColumnShare;
+using scan::kColumnSize;
 
 // Lives on the UI thread, owned by its CTarvolinView. It copies nothing out of the document: the
 // row count is its only state, changed by refresh() and clear(), and every cell re-reads the

@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "GraphTestSupport.h"
-#include "graphs/GraphPalette.h"
+#include "common/GraphPalette.h"
 #include "graphs/GraphTexts.h"
 
 namespace tarvolin::graphs::test {

@@ -147,7 +147,9 @@ TEST_F(CReportGenDlgTest, AScanFillsEveryPageAndTheHistoryKeepsTheTextAsTyped) {
     EXPECT_TRUE(first.data().toString().startsWith(text(tree.root() + "/")));
     EXPECT_FALSE(first.data().toString().contains(QStringLiteral("//")));
     EXPECT_EQ(dialog->pathCombo()->itemText(0), text(tree.root() + "/"));
-    EXPECT_FALSE(dialog->printButton()->isEnabled());
+    // A completed report scan makes the pages' lists printable and exportable.
+    EXPECT_TRUE(dialog->printButton()->isEnabled());
+    EXPECT_TRUE(dialog->exportButton()->isEnabled());
 
     // A file passes the check; its scan finds nothing, and every page is emptied.
     dialog->pathCombo()->setEditText(text(tree.path("a.dat")));

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "graphs/GraphPalette.h"
+#include "common/GraphPalette.h"
 #include "support/QtPrinters.h"
 
 namespace tarvolin::graphs {

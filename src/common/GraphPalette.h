@@ -1,4 +1,5 @@
-// GraphPalette: the fixed colours of the bar graph's bars and the banding graph's bands.
+// GraphPalette: the fixed colours of the bar graph's bars and the banding graph's bands, in
+// the window and in the terminal's HTML report.
 #pragma once
 
 #include <array>
