@@ -25,6 +25,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include "app/COptionsSheet.h"
 #include "app/CTarvolinAboutDlg.h"
 #include "app/CommandIds.h"
 #include "app/MainActions.h"
@@ -61,6 +62,8 @@
 #include "views/CTarvolinView.h"
 #include "views/ItemContextMenu.h"
 #include "views/SoftwareManager.h"
+#include "welcome/CGDIPlusSplashWnd.h"
+#include "welcome/CPropSheetWelcome.h"
 
 namespace tarvolin::app {
 namespace {
@@ -212,6 +215,10 @@ void CMainFrame::connectCommands() {
     on(command::kFileTypes, [this] { openReportGenerator(2); });
     on(command::kTempFiles, [this] { openReportGenerator(3); });
     on(command::kCompareWithEarlierScan, [this] { compareWithEarlierScan(); });
+    on(command::kOptions, [this] { openOptions(COptionsSheet::kGeneralPage); });
+    on(command::kShowWelcome, [this] { showWelcome(); });
+    connect(m_graphPane, &graphs::CGraphSplitFrame::customizeRequested, this,
+            [this] { openOptions(COptionsSheet::kGraphPage); });
     on(command::kUpdateCheck, [this] {
         update::CUpdateCheckDlg dialog(update::UpdateCheckConfig::fromEnvironment(), this);
         dialog.exec();
@@ -284,10 +291,6 @@ void CMainFrame::updateCommandStates() {
                          command::kExportDetailsToClipboard}) {
         enable(id, m_view->canPrintOrExport());
     }
-    // These open windows that are not part of the program yet.
-    for (const int id : {command::kOptions, command::kShowWelcome}) {
-        enable(id, false);
-    }
 }
 
 exports::HtmlReportSources CMainFrame::htmlReportSources() {
@@ -321,6 +324,41 @@ void CMainFrame::showFirstTime() {
     m_splitter->setUpperPaneHeight(stored > 0 ? stored : m_splitter->height() / 2);
     m_rememberedClientHeight = 0;
     layoutSplitterProportionally();
+}
+
+void CMainFrame::startUp(const QString& splashPicture) {
+    if (ui::readOption(ui::option::kShowSplash) != 0) {
+        if (auto* splash = welcome::CGDIPlusSplashWnd::showSplash(
+                this, splashPicture, welcome::CGDIPlusSplashWnd::kShowMs)) {
+            connect(splash, &welcome::CGDIPlusSplashWnd::closed, this, &CMainFrame::startUpFollowUp,
+                    Qt::QueuedConnection);
+            return;
+        }
+    }
+    QMetaObject::invokeMethod(this, &CMainFrame::startUpFollowUp, Qt::QueuedConnection);
+}
+
+void CMainFrame::startUpFollowUp() {
+    if (ui::readOption(ui::option::kShowWelcomeScreen) != 0) showWelcome();
+}
+
+void CMainFrame::showWelcome() {
+    welcome::CPropSheetWelcome wizard(
+        [this](bool show) {
+            m_view->setShowFiles(show);
+            m_actions->action(command::kShowFiles)->setChecked(show);
+        },
+        this);
+    wizard.exec();
+}
+
+void CMainFrame::openOptions(int page) {
+    // Listing every installed font takes a moment on machines with many.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    COptionsSheet sheet(this);
+    sheet.setActivePage(page);
+    QApplication::restoreOverrideCursor();
+    if (sheet.exec() == QDialog::Accepted) applyOptions();
 }
 
 int CMainFrame::historyCount() const {

@@ -73,6 +73,14 @@ public:
 
     // Restores the saved placement (or shows plainly) and lays out the panes.
     void showFirstTime();
+    // Once shown at start-up: the splash while "ShowSplash" is set, then the follow-up, which
+    // runs the welcome wizard while "ShowWelcomeScreen" is set. A splash picture that cannot
+    // be shown leads to the follow-up at once.
+    void startUp(const QString& splashPicture);
+    void startUpFollowUp();
+    // The options sheet on `page` (COptionsSheet::Page), modal; OK applies the options.
+    void openOptions(int page);
+    void showWelcome();
 
     // Path bar navigation: checks the text, normalises it and selects it in the folder tree,
     // which starts its scan. Also used for a folder dropped on the details view.

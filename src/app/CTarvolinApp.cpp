@@ -13,6 +13,7 @@
 #include "scan/CTarvolinDoc.h"
 #include "scan/PosixDirectoryReader.h"
 #include "scan/ScanController.h"
+#include "welcome/CGDIPlusSplashWnd.h"
 
 namespace tarvolin::app {
 
@@ -46,6 +47,7 @@ int CTarvolinApp::run() {
     m_frame = std::make_unique<CMainFrame>(*m_scans, *m_volumes);
     m_frame->setScanHistory(m_history.get());
     m_frame->showFirstTime();
+    m_frame->startUp(QString::fromLatin1(welcome::CGDIPlusSplashWnd::kPicture));
     scanStartupFolder(*m_frame, arguments());
     const int code = exec();
     shutDown();

@@ -20,8 +20,6 @@ CGraphSplitFrame::CGraphSplitFrame(scan::ScanController& scans, QWidget* parent)
                                   tr("Copy graph image to clipboard"));
     m_customize = m_toolBar->addAction(QIcon::fromTheme(QStringLiteral("preferences-desktop")),
                                        tr("Customize graph appearance"));
-    // The graph options page does not exist yet.
-    m_customize->setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

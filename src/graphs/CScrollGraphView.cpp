@@ -80,6 +80,9 @@ std::string CScrollGraphView::browserPath() const {
 QFont CScrollGraphView::graphFont(const QString& face, double pointSize, bool bold,
                                   const QPainter& painter) {
     QFont font(face);
+    // A face this machine lacks is replaced by the nearest installed one; Arial, the default,
+    // becomes its metric twin or at least a sans-serif face, never the system's serif.
+    font.setStyleHint(QFont::SansSerif);
     const QPaintDevice* device = painter.device();
     const int dpi =
         device != nullptr && device->logicalDpiY() > 0 ? device->logicalDpiY() : kFontDpi;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QSignalSpy>
@@ -253,6 +255,28 @@ TEST_F(CScrollGraphBarViewTest, FontsKeepTheirPixelSizeAtAnyResolution) {
     }
     EXPECT_NEAR(heights[0], heights[1], 0.5);
     EXPECT_NEAR(heights[2], heights[1], 0.5);
+}
+
+// A stored face draws as itself where installed; else the nearest installed sans-serif face
+// stands in, so the default Arial never turns into a serif or a fixed-width face.
+TEST(GraphFontTest, StoredFaceDrawsWhenInstalledElseASansSerifStandsIn) {
+    QImage image(10, 10, QImage::Format_RGB888);
+    QPainter painter(&image);
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family :
+         {QStringLiteral("DejaVu Serif"), QStringLiteral("Liberation Mono")}) {
+        if (!installed.contains(family)) continue;
+        EXPECT_EQ(QFontInfo(CScrollGraphView::graphFont(family, 9, false, painter)).family(),
+                  family);
+    }
+    for (const QString& missing : {QStringLiteral("Arial"), QStringLiteral("No Such Face 42")}) {
+        if (installed.contains(missing, Qt::CaseInsensitive)) continue;
+        const QString used =
+            QFontInfo(CScrollGraphView::graphFont(missing, 9, false, painter)).family();
+        EXPECT_TRUE(installed.contains(used)) << missing.toStdString() << " " << used.toStdString();
+        EXPECT_FALSE(used.contains(QLatin1String("Serif")) || used.contains(QLatin1String("Mono")))
+            << missing.toStdString() << " " << used.toStdString();
+    }
 }
 
 TEST(GraphTexts, TitleTakesTheBrowserPathOnlyForTheSameFolder) {
