@@ -185,4 +185,16 @@ void ProgressLine::clear() {
     m_drawn = false;
 }
 
+bool takePathArgument(std::string_view argument, bool& havePath, std::string& path,
+                      std::FILE* errors) {
+    if (!havePath && isPathArgument(argument)) {
+        path = std::string(argument);
+        havePath = true;
+        return true;
+    }
+    std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
+                 argument.data());
+    return false;
+}
+
 }  // namespace tarvolin::cli

@@ -61,6 +61,11 @@ bool isTerminal(std::FILE* stream);
 // Each error as "PATH: TEXT (code: N)", in order; paths escaped when `errors` is a terminal.
 void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors);
 
+// The last branch of every command's argument loop: the first PATH argument goes to `path`;
+// anything else is refused on `errors` with "unexpected argument: ...". False when refused.
+bool takePathArgument(std::string_view argument, bool& havePath, std::string& path,
+                      std::FILE* errors);
+
 // Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
 void installInterruptHandler();
 bool interruptRequested();

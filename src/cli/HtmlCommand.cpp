@@ -52,12 +52,7 @@ std::optional<HtmlOptions> parseHtmlArguments(const std::vector<std::string_view
             options.drives = false;
         } else if (argument == "--no-graph") {
             options.graph = false;
-        } else if (!havePath && isPathArgument(argument)) {
-            options.path = std::string(argument);
-            havePath = true;
-        } else {
-            std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
-                         argument.data());
+        } else if (!takePathArgument(argument, havePath, options.path, errors)) {
             return std::nullopt;
         }
     }

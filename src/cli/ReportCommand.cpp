@@ -262,12 +262,7 @@ std::optional<ReportOptions> parseReportArguments(const std::vector<std::string_
             options.types = true;
         } else if (argument == "--temp") {
             options.temp = true;
-        } else if (!havePath && isPathArgument(argument)) {
-            options.path = std::string(argument);
-            havePath = true;
-        } else {
-            std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
-                         argument.data());
+        } else if (!takePathArgument(argument, havePath, options.path, errors)) {
             return std::nullopt;
         }
     }

@@ -157,12 +157,7 @@ std::optional<ScanOptions> parseScanArguments(const std::vector<std::string_view
             options.save = true;
         } else if (argument == "--no-files") {
             options.includeFiles = false;
-        } else if (!havePath && isPathArgument(argument)) {
-            options.path = std::string(argument);
-            havePath = true;
-        } else {
-            std::fprintf(errors, "unexpected argument: %.*s\n", static_cast<int>(argument.size()),
-                         argument.data());
+        } else if (!takePathArgument(argument, havePath, options.path, errors)) {
             return std::nullopt;
         }
     }

@@ -54,12 +54,7 @@ int runTreeCommand(const std::vector<std::string_view>& arguments, std::FILE* ou
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "-o" && i + 1 < arguments.size()) {
             outputFile = std::string(arguments[++i]);
-        } else if (!havePath && isPathArgument(arguments[i])) {
-            pathArgument = std::string(arguments[i]);
-            havePath = true;
-        } else {
-            std::fprintf(errors, "unexpected argument: %.*s\n",
-                         static_cast<int>(arguments[i].size()), arguments[i].data());
+        } else if (!takePathArgument(arguments[i], havePath, pathArgument, errors)) {
             return kExitUsage;
         }
     }
