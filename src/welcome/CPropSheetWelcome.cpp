@@ -13,14 +13,14 @@
 namespace tarvolin::welcome {
 namespace {
 
-struct PageSpec {
+struct PageContent {
     const char* heading;
     std::initializer_list<const char*> paragraphs;
     std::initializer_list<const char*> pictures;
     bool whiteBackground;
 };
 
-const PageSpec kPages[CPropSheetWelcome::kPageCount] = {
+const PageContent kPages[CPropSheetWelcome::kPageCount] = {
     {"Welcome to Tarvolin!",
      {"Thank you for your decision to try Tarvolin, a <b>powerful tool</b> in the battle "
       "against hard drive bloat.",
@@ -88,11 +88,11 @@ QLabel* linkLabel(const char* url, const QString& text, QWidget* parent) {
 }  // namespace
 
 QString CPropSheetWelcome::pageText(int index) {
-    const PageSpec& spec = kPages[index];
+    const PageContent& content = kPages[index];
     QString text =
         QStringLiteral("<b><font face=\"arial\" size=\"+6\" color=\"blue\">%1</font></b>")
-            .arg(QString::fromUtf8(spec.heading));
-    for (const char* paragraph : spec.paragraphs) {
+            .arg(QString::fromUtf8(content.heading));
+    for (const char* paragraph : content.paragraphs) {
         text += QStringLiteral("<br><br>") + QString::fromUtf8(paragraph);
     }
     return text;
@@ -111,10 +111,10 @@ CPropSheetWelcome::CPropSheetWelcome(std::function<void(bool)> showFilesChanged,
 }
 
 QWizardPage* CPropSheetWelcome::makePage(int index) {
-    const PageSpec& spec = kPages[index];
+    const PageContent& content = kPages[index];
     auto* page = new QWizardPage(this);
     page->setMinimumSize(kPageWidth, kPageHeight);
-    if (spec.whiteBackground) {
+    if (content.whiteBackground) {
         QPalette white = page->palette();
         white.setColor(QPalette::Window, Qt::white);
         page->setPalette(white);
@@ -123,10 +123,10 @@ QWizardPage* CPropSheetWelcome::makePage(int index) {
 
     auto* row = new QHBoxLayout(page);
     row->setContentsMargins(0, 0, 0, 0);
-    if (spec.pictures.size() > 0) {
+    if (content.pictures.size() > 0) {
         auto* column = new QVBoxLayout;
         column->setSpacing(6);
-        for (const char* path : spec.pictures) {
+        for (const char* path : content.pictures) {
             auto* picture = new CGDIPlusStatic(page);
             picture->setObjectName(QStringLiteral("Picture"));
             picture->load(QString::fromUtf8(path));
