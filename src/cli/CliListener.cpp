@@ -1,5 +1,7 @@
 #include "cli/CliListener.h"
 
+#include <cassert>
+
 #include <chrono>
 
 #include "common/SizeText.h"
@@ -98,6 +100,23 @@ std::optional<scan::ScanTotals> CliListener::rootTotals() const {
 std::string CliListener::currentFolder() const {
     std::lock_guard lock(m_mutex);
     return m_currentFolder;
+}
+
+std::shared_ptr<CliListener> scanFolderWaiting(
+    scan::CFolderEnumThread& thread, const std::string& path,
+    const std::shared_ptr<scan::CTarvolinDoc>& document, std::FILE* errors,
+    const std::function<std::shared_ptr<scan::ScanListener>(std::shared_ptr<scan::ScanListener>)>&
+        wrap) {
+    thread.start();
+    ProgressLine progress(errors);
+    auto listener =
+        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
+    installInterruptHandler();
+    [[maybe_unused]] const std::uint32_t refused =
+        thread.startFolderScan(path, false, wrap ? wrap(listener) : listener, document);
+    assert(refused == 0);  // it has a listener
+    listener->waitShowingProgress(thread, progress);
+    return listener;
 }
 
 }  // namespace tarvolin::cli

@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -58,5 +59,15 @@ private:
     std::string m_currentFolder;
     std::vector<scan::ScanError> m_reportErrors;
 };
+
+// The folder scan of a terminal command: starts `thread`, scans `path` into `document` and waits,
+// with the progress line on `errors` and Ctrl+C stopping the walk. `wrap`, when given, puts a
+// listener of its own around the terminal's (the scan history's capture does). Returns the
+// terminal's listener, which holds what the scan found.
+std::shared_ptr<CliListener> scanFolderWaiting(
+    scan::CFolderEnumThread& thread, const std::string& path,
+    const std::shared_ptr<scan::CTarvolinDoc>& document, std::FILE* errors,
+    const std::function<std::shared_ptr<scan::ScanListener>(std::shared_ptr<scan::ScanListener>)>&
+        wrap = {});
 
 }  // namespace tarvolin::cli

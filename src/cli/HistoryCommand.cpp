@@ -344,15 +344,10 @@ int runChangesCommand(const std::vector<std::string_view>& arguments, std::FILE*
 
     scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
-    thread.start();
-    auto document = std::make_shared<scan::CTarvolinDoc>();
-    ProgressLine progress(errors);
-    auto listener =
-        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     SnapshotCapture capture;
-    installInterruptHandler();
-    thread.startFolderScan(*path, false, capture.wrap(listener), document);
-    listener->waitShowingProgress(thread, progress);
+    const auto listener =
+        scanFolderWaiting(thread, *path, std::make_shared<scan::CTarvolinDoc>(), errors,
+                          [&capture](auto inner) { return capture.wrap(std::move(inner)); });
     const auto now = capture.take(thread);
     const std::vector<scan::ScanError> scanErrors = thread.errors();
     if (listener->stopped() || !now) return kExitInterrupted;

@@ -102,14 +102,8 @@ int runHtmlCommand(const std::vector<std::string_view>& arguments, std::FILE* /*
 
     scan::raiseOpenFileLimit();
     scan::CFolderEnumThread thread;
-    thread.start();
     auto document = std::make_shared<scan::CTarvolinDoc>();
-    ProgressLine progress(errors);
-    auto listener =
-        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
-    installInterruptHandler();
-    thread.startFolderScan(*path, false, listener, document);
-    listener->waitShowingProgress(thread, progress);
+    const auto listener = scanFolderWaiting(thread, *path, document, errors);
     const bool stopped = listener->stopped();
     const auto totals = listener->rootTotals();
     const auto scanErrors = thread.errors();

@@ -1,7 +1,6 @@
 #include "cli/ScanCommand.h"
 
 #include <algorithm>
-#include <cassert>
 #include <memory>
 
 #include "cli/CliListener.h"
@@ -174,17 +173,12 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     if (!path) return kExitUsage;
 
     scan::CFolderEnumThread thread;
-    thread.start();
     auto document = std::make_shared<scan::CTarvolinDoc>();
-    ProgressLine progress(errors);
-    auto listener =
-        std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
-    installInterruptHandler();
     SnapshotCapture capture;
-    [[maybe_unused]] const std::uint32_t refused = thread.startFolderScan(
-        *path, false, options.save ? capture.wrap(listener) : listener, document);
-    assert(refused == 0);  // it has a listener
-    listener->waitShowingProgress(thread, progress);
+    const auto listener = scanFolderWaiting(
+        thread, *path, document, errors, [&](std::shared_ptr<scan::ScanListener> inner) {
+            return options.save ? capture.wrap(std::move(inner)) : inner;
+        });
 
     ScanResult result;
     result.path = *path;
