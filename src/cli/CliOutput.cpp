@@ -197,4 +197,16 @@ bool takePathArgument(std::string_view argument, bool& havePath, std::string& pa
     return false;
 }
 
+void writeErrorsJson(exports::JsonWriter& json, const std::vector<scan::ScanError>& errors) {
+    json.beginArray("errors");
+    for (const scan::ScanError& error : errors) {
+        json.beginObject();
+        json.field("path", error.path);
+        json.field("code", error.code);
+        json.field("message", systemErrorText(static_cast<int>(error.code)));
+        json.endObject();
+    }
+    json.endArray();
+}
+
 }  // namespace tarvolin::cli

@@ -11,6 +11,7 @@
 
 #include "scan/ScanNode.h"
 
+#include "exports/JsonWriter.h"
 #include "exports/ListTable.h"
 
 namespace tarvolin::cli {
@@ -65,6 +66,9 @@ void printScanErrors(const std::vector<scan::ScanError>& list, std::FILE* errors
 // anything else is refused on `errors` with "unexpected argument: ...". False when refused.
 bool takePathArgument(std::string_view argument, bool& havePath, std::string& path,
                       std::FILE* errors);
+
+// The "errors" array every command's JSON ends with: path, code and the system's text of each.
+void writeErrorsJson(exports::JsonWriter& json, const std::vector<scan::ScanError>& errors);
 
 // Ctrl+C sets a flag that the waiting loop turns into a stop of the walk.
 void installInterruptHandler();

@@ -7,7 +7,6 @@
 
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
-#include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "exports/JsonWriter.h"
 #include "exports/TextTable.h"
@@ -210,15 +209,7 @@ void printJson(const ReportOptions& options, const ReportResult& result, std::FI
         }
         json.endArray();
     }
-    json.beginArray("errors");
-    for (const scan::ScanError& error : result.errors) {
-        json.beginObject();
-        json.field("path", error.path);
-        json.field("code", error.code);
-        json.field("message", systemErrorText(static_cast<int>(error.code)));
-        json.endObject();
-    }
-    json.endArray();
+    writeErrorsJson(json, result.errors);
     json.endObject();
     std::fputc('\n', out);
 }

@@ -6,7 +6,6 @@
 #include "cli/CliListener.h"
 #include "cli/CliOutput.h"
 #include "cli/HistoryCommand.h"
-#include "common/ErrorText.h"
 #include "common/SizeText.h"
 #include "exports/JsonWriter.h"
 #include "exports/ListTable.h"
@@ -107,15 +106,7 @@ void printJson(const ScanResult& result, std::FILE* out) {
         }
     }
     json.endArray();
-    json.beginArray("errors");
-    for (const scan::ScanError& error : result.errors) {
-        json.beginObject();
-        json.field("path", error.path);
-        json.field("code", error.code);
-        json.field("message", systemErrorText(static_cast<int>(error.code)));
-        json.endObject();
-    }
-    json.endArray();
+    writeErrorsJson(json, result.errors);
     json.endObject();
     std::fputc('\n', out);
 }
