@@ -26,6 +26,7 @@ class ScanHistory;
 namespace tarvolin::app {
 
 class CMainFrame;
+class StallProbe;
 
 // One per process, on the UI thread. Owns, in order of creation: the scan thread (started
 // before any window exists), the document, the volume source, the scan controller and the main
@@ -44,7 +45,11 @@ public:
     CMainFrame* mainFrame() const { return m_frame.get(); }
     scan::ScanController* scans() const { return m_scans.get(); }
 
+protected:
+    bool notify(QObject* receiver, QEvent* event) override;
+
 private:
+    void startStallProbe();
     void shutDown();
 
     std::unique_ptr<scan::CFolderEnumThread> m_engine;
@@ -53,6 +58,8 @@ private:
     std::unique_ptr<scan::ScanController> m_scans;
     std::unique_ptr<history::ScanHistory> m_history;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<StallProbe> m_probe;  // only when a benchmark asks for it
+    int m_deliveryDepth = 0;              // notify() calls under way on the UI thread
 };
 
 }  // namespace tarvolin::app
