@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 #include <QFile>
 #include <QPointer>
@@ -17,6 +18,9 @@ namespace tarvolin::history {
 struct ScanHistory::Shared {
     std::mutex mutex;
     std::shared_ptr<const FolderSnapshot> lastResult;
+    // Set when a scan starts. The forgotten result is released by the scan thread when it
+    // replaces it: a large tree's snapshot takes the UI thread milliseconds to free.
+    bool resultForgotten = false;
     std::unique_ptr<HistoryWriter> writer;  // null once the window's side is gone
     std::atomic<bool> keep{true};
 };
@@ -52,8 +56,10 @@ std::shared_ptr<scan::ScanListener> ScanHistory::decorate(
     return std::make_shared<HistoryListener>(
         std::move(inner),
         [shared = m_shared](std::shared_ptr<const FolderSnapshot> snapshot, bool fromCache) {
+            std::shared_ptr<const FolderSnapshot> previous;  // freed after the lock is released
             std::lock_guard lock(shared->mutex);
-            shared->lastResult = snapshot;
+            previous = std::exchange(shared->lastResult, snapshot);
+            shared->resultForgotten = false;
             if (shared->writer)
                 shared->writer->submit(std::move(snapshot), shared->keep && !fromCache);
         });
@@ -65,12 +71,12 @@ void ScanHistory::setKeeping(bool keep) {
 
 std::shared_ptr<const FolderSnapshot> ScanHistory::lastResult() const {
     std::lock_guard lock(m_shared->mutex);
-    return m_shared->lastResult;
+    return m_shared->resultForgotten ? nullptr : m_shared->lastResult;
 }
 
 void ScanHistory::forgetResult() {
     std::lock_guard lock(m_shared->mutex);
-    m_shared->lastResult.reset();
+    m_shared->resultForgotten = true;
     m_lastResultId.reset();
 }
 
