@@ -260,8 +260,17 @@ void CMainFrame::connectCommands() {
     connect(m_driveList, &drives::CDriveSpaceListCtrl::contextMenuRequested, this,
             [this](const std::string& path, const QPoint& at) { showContextMenu(path, at, true); });
 
+    // Looking for the software manager searches PATH: done when a menu opens, not on every scan
+    // start and completion.
+    const auto lookForSoftwareManager = [this] {
+        m_softwareManagerFound = !views::findSoftwareManager().isEmpty();
+    };
+    lookForSoftwareManager();
     for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+        connect(menu, &QMenu::aboutToShow, this, [this, lookForSoftwareManager] {
+            lookForSoftwareManager();
+            updateCommandStates();
+        });
     }
     // F6 and Shift+F6 move the focus between the panes, as the next and previous pane keys.
     connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this,
@@ -279,7 +288,7 @@ void CMainFrame::updateCommandStates() {
     enable(command::kNext, m_tree->canForward());
     enable(command::kUp, m_tree->canUp());
     enable(command::kRefresh, m_tree->canRefresh());
-    enable(command::kAddRemovePrograms, !views::findSoftwareManager().isEmpty());
+    enable(command::kAddRemovePrograms, m_softwareManagerFound);
     // Against the result on show, so only when it is complete and of the current folder.
     const auto result = m_history != nullptr ? m_history->lastResult() : nullptr;
     enable(command::kCompareWithEarlierScan, result && !m_scans.isRunning() &&

@@ -159,6 +159,7 @@ private:
     history::ScanHistory* m_history = nullptr;  // owned by the application
     QString m_historyNote;                      // after the last scan; empty when none
     bool m_historyProblemShown = false;
+    bool m_softwareManagerFound = false;  // as of the last menu opening
 };
 
 }  // namespace tarvolin::app
