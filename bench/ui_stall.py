@@ -2,7 +2,7 @@
 """How long the window's UI thread stalls while it scans a large tree, and how fast it drills in.
 
     bench/ui_stall.py [--tree PATH] [--reps 3] [--drills 5] [--sort size|none]
-                      [--dir /tmp/tarvolin-bench]
+                      [--dir /tmp/tarvolin-bench] [--gui BINARY]
 
 Runs `tarvolin TREE` under xvfb-run with the stall probe on (TARVOLIN_STALL_PROBE), a private
 HOME and XDG_CONFIG_HOME (the user's settings stay untouched) and "RefreshFreq" 1, so that the
@@ -107,6 +107,7 @@ def main():
     parser.add_argument("--sort", choices=("size", "none"), default="size",
                         help="the details view's sort while it refreshes")
     parser.add_argument("--timeout", type=int, default=900)
+    parser.add_argument("--gui", help="a tarvolin binary to run instead of building one")
     parser.add_argument("--dir", default="/tmp/tarvolin-bench")
     args = parser.parse_args()
     if args.tree:
@@ -114,7 +115,7 @@ def main():
     else:
         os.makedirs(args.dir, exist_ok=True)
         tree, _ = ensure_tree(args.dir, "large")
-    gui = build_gui()
+    gui = os.path.abspath(args.gui) if args.gui else build_gui()
     subprocess.run(["du", "-s", "-b", tree], stdout=subprocess.DEVNULL, check=True)  # warm
 
     sort_column = 1 if args.sort == "size" else -1
@@ -143,8 +144,8 @@ def main():
         print(f"       drill-in {describe_steps(probe['drill_ins'])}")
         print(f"       back     {describe_steps(probe['backs'])}")
         print(f"       stalls while drilling: worst {probe['drill']['worst_ms']:.1f} ms; "
-              f"peak RSS after the scan {probe['peak_rss_kb'] / 1024:.1f} MB, "
-              f"at exit {exit_rss / 1024:.1f} MB")
+              f"peak RSS after the scan {probe['peak_rss_kb'] / 1024:.1f} MB, after the "
+              f"drill-ins {probe['peak_rss_end_kb'] / 1024:.1f} MB, at exit {exit_rss / 1024:.1f} MB")
     print(f"median of {args.reps}: worst stall {statistics.median(worst):.1f} ms "
           f"(max {max(worst):.1f}; after the first paint {statistics.median(painted_worst):.1f}, "
           f"max {max(painted_worst):.1f}), p99 {statistics.median(p99):.1f} ms, "

@@ -46,6 +46,7 @@ public:
     scan::ScanController* scans() const { return m_scans.get(); }
 
 protected:
+    // Times each event for the stall probe while there is one; otherwise only passes it on.
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:

@@ -275,12 +275,14 @@ void StallProbe::writeReport() const {
     QJsonObject drillPart = statsJson(m_drillStalls);
     drillPart.insert(QStringLiteral("longest_events"), deliveriesJson(m_drillLongest.events));
     drillPart.insert(QStringLiteral("longest_paints"), deliveriesJson(m_drillLongest.paints));
-    const QJsonObject report{{QStringLiteral("tick_ms"), double(kTick.count())},
-                             {QStringLiteral("scan"), scanPart},
-                             {QStringLiteral("peak_rss_kb"), static_cast<qint64>(m_peakRssKb)},
-                             {QStringLiteral("drill"), drillPart},
-                             {QStringLiteral("drill_ins"), steps(m_drillIns)},
-                             {QStringLiteral("backs"), steps(m_backs)}};
+    const QJsonObject report{
+        {QStringLiteral("tick_ms"), double(kTick.count())},
+        {QStringLiteral("scan"), scanPart},
+        {QStringLiteral("peak_rss_kb"), static_cast<qint64>(m_peakRssKb)},
+        {QStringLiteral("peak_rss_end_kb"), static_cast<qint64>(peakResidentKb())},
+        {QStringLiteral("drill"), drillPart},
+        {QStringLiteral("drill_ins"), steps(m_drillIns)},
+        {QStringLiteral("backs"), steps(m_backs)}};
     QSaveFile file(m_output);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(report).toJson()) < 0 ||
         !file.commit()) {

@@ -42,8 +42,10 @@ private:
 //   first scanStarting → scanComplete → one more second (what completion set off) → drill-ins
 // Each drill-in activates one of the scanned folder's subfolders as a double-click does and
 // times it until its scan completed and the repaint it asked for was done; Back then returns to
-// the scanned folder, timed the same way. Then the JSON report is written and finished()
-// emitted, once.
+// the scanned folder, timed the same way, a second apart. Then the JSON report is written and
+// finished() emitted, once. The application feeds it every event delivery on the UI thread
+// (noteDelivery), which splits each step's time into the UI thread's own work and repaints and
+// names the longest events.
 class StallProbe final : public QObject {
     Q_OBJECT
 

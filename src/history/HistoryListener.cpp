@@ -27,11 +27,15 @@ std::shared_ptr<FolderSnapshot> snapshotOf(const scan::FolderScanResult& result,
     return snapshot;
 }
 
-HistoryListener::HistoryListener(std::shared_ptr<scan::ScanListener> inner, ResultHandler onResult)
-    : m_inner(std::move(inner)), m_onResult(std::move(onResult)) {}
+HistoryListener::HistoryListener(std::shared_ptr<scan::ScanListener> inner, ResultHandler onResult,
+                                 std::function<void()> onStarted)
+    : m_inner(std::move(inner)),
+      m_onResult(std::move(onResult)),
+      m_onStarted(std::move(onStarted)) {}
 
 void HistoryListener::scanStarting(const std::string& path) {
     m_inner->scanStarting(path);
+    if (m_onStarted) m_onStarted();
 }
 
 void HistoryListener::enteringFolder(const std::string& path) {

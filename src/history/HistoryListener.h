@@ -22,12 +22,14 @@ std::shared_ptr<FolderSnapshot> snapshotOf(const scan::FolderScanResult& result,
 // After a folder scan that ran to its end, `onResult` gets its snapshot on the scan thread
 // (a copy: the walk's nodes are not touched afterwards), with whether every subfolder came
 // from the cache. It must return quickly: the scan thread takes no new request meanwhile.
+// `onStarted` runs on the scan thread once `inner` has handled a scan's start.
 class HistoryListener final : public scan::ScanListener {
 public:
     using ResultHandler =
         std::function<void(std::shared_ptr<const FolderSnapshot> snapshot, bool fromCache)>;
 
-    HistoryListener(std::shared_ptr<scan::ScanListener> inner, ResultHandler onResult);
+    HistoryListener(std::shared_ptr<scan::ScanListener> inner, ResultHandler onResult,
+                    std::function<void()> onStarted = {});
 
     void scanStarting(const std::string& path) override;
     void enteringFolder(const std::string& path) override;
@@ -39,6 +41,7 @@ public:
 private:
     std::shared_ptr<scan::ScanListener> m_inner;
     ResultHandler m_onResult;
+    std::function<void()> m_onStarted;
 };
 
 }  // namespace tarvolin::history

@@ -18,9 +18,9 @@ namespace tarvolin::history {
 struct ScanHistory::Shared {
     std::mutex mutex;
     std::shared_ptr<const FolderSnapshot> lastResult;
-    // Set when a scan starts. The forgotten result is released by the scan thread when it
-    // replaces it: a large tree's snapshot takes the UI thread milliseconds to free.
-    bool resultForgotten = false;
+    // The result forgotten when a scan started, until the scan thread frees it right after:
+    // a large tree's snapshot takes milliseconds to free, which the UI thread would not spare.
+    std::shared_ptr<const FolderSnapshot> forgotten;
     std::unique_ptr<HistoryWriter> writer;  // null once the window's side is gone
     std::atomic<bool> keep{true};
 };
@@ -56,12 +56,15 @@ std::shared_ptr<scan::ScanListener> ScanHistory::decorate(
     return std::make_shared<HistoryListener>(
         std::move(inner),
         [shared = m_shared](std::shared_ptr<const FolderSnapshot> snapshot, bool fromCache) {
-            std::shared_ptr<const FolderSnapshot> previous;  // freed after the lock is released
             std::lock_guard lock(shared->mutex);
-            previous = std::exchange(shared->lastResult, snapshot);
-            shared->resultForgotten = false;
+            shared->lastResult = snapshot;
             if (shared->writer)
                 shared->writer->submit(std::move(snapshot), shared->keep && !fromCache);
+        },
+        [shared = m_shared] {
+            std::shared_ptr<const FolderSnapshot> forgotten;  // freed outside the lock
+            std::lock_guard lock(shared->mutex);
+            forgotten = std::move(shared->forgotten);
         });
 }
 
@@ -71,12 +74,15 @@ void ScanHistory::setKeeping(bool keep) {
 
 std::shared_ptr<const FolderSnapshot> ScanHistory::lastResult() const {
     std::lock_guard lock(m_shared->mutex);
-    return m_shared->resultForgotten ? nullptr : m_shared->lastResult;
+    return m_shared->lastResult;
 }
 
 void ScanHistory::forgetResult() {
     std::lock_guard lock(m_shared->mutex);
-    m_shared->resultForgotten = true;
+    // Called from the scan's start, which the scan thread waits for; it frees the result next.
+    // Should an earlier one still wait for that, this one is freed here.
+    if (!m_shared->forgotten) m_shared->forgotten = std::move(m_shared->lastResult);
+    m_shared->lastResult.reset();
     m_lastResultId.reset();
 }
 
