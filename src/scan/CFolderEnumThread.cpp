@@ -9,6 +9,7 @@
 #include "scan/FolderCache.h"
 #include "scan/FolderScanResult.h"
 #include "scan/FolderWalker.h"
+#include "scan/ListingPrefetcher.h"
 #include "scan/PosixDirectoryReader.h"
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
@@ -52,7 +53,9 @@ struct CFolderEnumThread::State {
     // Scan thread only.
     FolderCache cache;
     std::unique_ptr<ScanNode> root;
-    std::unique_ptr<SubtreePool> pool;  // after the flags and the progress that it uses
+    // After the flags and the progress that they use; the pool's walks use the prefetcher.
+    std::unique_ptr<ListingPrefetcher> prefetcher;
+    std::unique_ptr<SubtreePool> pool;
 
     void recordError(std::uint64_t requestGeneration, std::uint32_t code, std::string path) {
         std::lock_guard lock(errorMutex);
@@ -61,24 +64,27 @@ struct CFolderEnumThread::State {
     }
 };
 
-// The scan thread walks too, so one helper per further core keeps every core busy.
-unsigned CFolderEnumThread::defaultHelpers() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 1 ? std::min(cores - 1, 7u) : 0;
-}
+CFolderEnumThread::CFolderEnumThread(unsigned threads)
+    : CFolderEnumThread(planScanThreads(threads != 0 ? threads : scanThreadsFromEnvironment(),
+                                        std::thread::hardware_concurrency())) {}
 
-CFolderEnumThread::CFolderEnumThread()
-    : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, defaultHelpers()) {
-}
+CFolderEnumThread::CFolderEnumThread(const ScanThreadPlan& plan)
+    : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, plan.walkers - 1,
+                        plan.readers, plan.adaptToDisk) {}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}
 
-CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers)
+CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers,
+                                     bool adaptToDisk)
     : m_state(std::make_shared<State>(makeReader())) {
+    if (readers > 0) {
+        m_state->prefetcher =
+            std::make_unique<ListingPrefetcher>(readers, makeReader, m_state->stop, adaptToDisk);
+    }
     if (helpers > 0) {
         m_state->pool = std::make_unique<SubtreePool>(helpers, std::move(makeReader), m_state->stop,
-                                                      m_state->progress);
+                                                      m_state->progress, m_state->prefetcher.get());
     }
 }
 
@@ -197,7 +203,7 @@ void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
         [&state, &generation](std::uint32_t code, std::string path) {
             state.recordError(generation, code, std::move(path));
         },
-        state.progress, state.pool.get());
+        state.progress, state.pool.get(), state.prefetcher.get());
 
     for (;;) {
         ScanRequest request;

@@ -12,6 +12,7 @@
 #include "scan/ScanNode.h"
 #include "scan/ScanProgress.h"
 #include "scan/ScanRequest.h"
+#include "scan/ScanThreads.h"
 
 namespace tarvolin::scan {
 
@@ -28,15 +29,15 @@ class CFolderEnumThread {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
-    // Reads the real file system, with one helper thread per further core.
-    CFolderEnumThread();
+    // Reads the real file system with `threads` threads; 0: TARVOLIN_SCAN_THREADS, else as
+    // many as the cores and the disk of each scan are best served with (ScanThreads).
+    explicit CFolderEnumThread(unsigned threads = 0);
     // Walks on the scan thread alone.
     explicit CFolderEnumThread(std::unique_ptr<DirectoryReader> reader);
-    // Folder walks share their subfolders with `helpers` threads, each reading through its own
-    // reader from `makeReader`.
-    CFolderEnumThread(ReaderFactory makeReader, unsigned helpers);
-
-    static unsigned defaultHelpers();
+    // Folder walks share their subfolders with `helpers` threads, and `readers` threads read
+    // listings ahead of every walk; each thread reads through its own reader from `makeReader`.
+    CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers = 0,
+                      bool adaptToDisk = false);
     // Stops the thread, waiting at most kExitWait.
     ~CFolderEnumThread();
     CFolderEnumThread(const CFolderEnumThread&) = delete;
@@ -77,6 +78,7 @@ public:
 
 private:
     struct State;
+    explicit CFolderEnumThread(const ScanThreadPlan& plan);
     static void run(const std::shared_ptr<State>& state);
 
     std::shared_ptr<State> m_state;  // shared with the thread, which may outlive this object

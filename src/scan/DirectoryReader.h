@@ -16,6 +16,7 @@ struct DirEntry {
     int statError = 0;                // errno of a failed stat other than "vanished"; 0 when fine
     bool isDirectory = false;         // from stat; from the listing's type when stat failed
     bool onPseudoFileSystem = false;  // a folder mounted from a kernel pseudo file system
+    bool readAhead = false;           // the walker asked for this folder to be read ahead
     std::uint32_t attributes = 0;     // kAttr* bits
     std::int64_t size = 0;            // apparent size; a symlink its own size
     std::int64_t mtime = 0;           // seconds since 1970 UTC
@@ -59,7 +60,13 @@ struct Listing {
 // while it reads deeper folders and open it again when a child of it is read. Entries are stat'ed
 // in the order the directory returns them and handed out in name order; entries that vanish between
 // listing and stat are left out. The stop flag is tested before each entry is stat'ed; a stopped
-// listing holds what was stat'ed so far. An implementation may hand out listings it read ahead.
+// listing holds what was stat'ed so far.
+//
+// Read-ahead moves listings between readers: one reader reads a folder by path with readRoot
+// and hands the listing over; the walk's reader adopts it in place of readChild, or, when no
+// walk takes it, it is discarded:
+//   other.readRoot(path, l) → other.handOver(l) → walk.adoptChild(parent, entry, l) … →
+//   walk.release(l)
 class DirectoryReader {
 public:
     virtual ~DirectoryReader() = default;
@@ -67,6 +74,15 @@ public:
     virtual void readChild(const Listing& parent, const DirEntry& entry, std::string_view path,
                            Listing& out, const std::atomic<bool>& stop) = 0;
     virtual void release(Listing& listing) = 0;
+
+    // Forgets `listing`, read by readRoot, without closing it: another reader takes it.
+    virtual void handOver(Listing& listing) = 0;
+    // Takes a listing another reader handed over as the child `entry` of `parent`, as if
+    // readChild had read it.
+    virtual void adoptChild(const Listing& parent, const DirEntry& entry, Listing& listing) = 0;
+    // Closes a handed-over listing that no walk took. Touches nothing but `listing`, so any
+    // thread may call it.
+    virtual void discard(Listing& listing) = 0;
 };
 
 }  // namespace tarvolin::scan

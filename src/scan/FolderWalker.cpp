@@ -8,6 +8,7 @@
 #include "common/PathText.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
+#include "scan/ListingPrefetcher.h"
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
 #include "scan/ScanProgress.h"
@@ -90,13 +91,14 @@ std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds) {
 
 FolderWalker::FolderWalker(DirectoryReader& reader, FolderCache* cache,
                            const std::atomic<bool>& stop, ErrorRecorder recordError,
-                           ScanProgress& progress, SubtreePool* pool)
+                           ScanProgress& progress, SubtreePool* pool, ListingPrefetcher* prefetcher)
     : m_reader(reader),
       m_cache(cache),
       m_stop(stop),
       m_recordError(std::move(recordError)),
       m_progress(progress),
-      m_pool(pool) {}
+      m_pool(pool),
+      m_prefetcher(prefetcher) {}
 
 FolderWalker::~FolderWalker() = default;
 
@@ -110,7 +112,7 @@ FolderWalker& FolderWalker::helper() {
     if (!m_helper) {
         m_helperReader = m_pool->makeReader();
         m_helper = std::make_unique<FolderWalker>(*m_helperReader, nullptr, m_stop, ErrorRecorder{},
-                                                  m_progress, m_pool);
+                                                  m_progress, m_pool, m_prefetcher);
     }
     return *m_helper;
 }
@@ -120,6 +122,9 @@ bool FolderWalker::openedListing(Frame& frame, const std::string& path, WalkSink
     frame.next = 0;
     frame.offered.clear();
     frame.nextOffered = 0;
+    frame.readAheadOrigin = 0;
+    frame.readAheadNext = 0;
+    frame.readAheadPending = 0;
     if (listing.openError != 0) {
         if (sink != nullptr) sink->error(static_cast<std::uint32_t>(listing.openError), path);
         return false;
@@ -165,6 +170,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
     m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
     if (!openedListing(root, path, &sink)) {
         root.node.reset();
         return nullptr;
@@ -179,13 +185,14 @@ void FolderWalker::walkTask(SubtreeTask& task) {
     m_path = task.path;
     root.pathLength = m_path.size();
     root.childrenMayBeCached = false;  // only folders no cache lookup can hit are offered
-    m_reader.readChild(*task.parent, task.entry, m_path, root.listing, m_stop);
+    openChild(*task.parent, task.entry, root.listing);
     if (!openedListing(root, m_path, &task.log)) return;
     task.node = walk(WalkState{task.log, nullptr, false, true, task.ancestors.get()});
 }
 
 // Walks the subtree whose root listing is open in frame 0.
 std::unique_ptr<ScanNode> FolderWalker::walk(const WalkState& walk) {
+    readAhead(0, &walk);
     offerSubfolders(0, walk);
     std::size_t depth = 0;
     for (;;) {
@@ -193,12 +200,13 @@ std::unique_ptr<ScanNode> FolderWalker::walk(const WalkState& walk) {
         if (current.next < current.listing.entries.size() && !stopped()) {
             const DirEntry& entry = current.listing.entries[current.next++];
             if (visitFolderEntry(depth, entry, walk)) {
-                offerSubfolders(++depth, walk);
+                readAhead(++depth, &walk);
+                offerSubfolders(depth, walk);
             }
             continue;
         }
         settleOffered(current);
-        m_reader.release(current.listing);
+        releaseListing(current);
         std::unique_ptr<ScanNode> finished = std::move(current.node);
         if (depth == 0) return finished;
         Frame& parent = frame(--depth);
@@ -238,6 +246,8 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
     }
 
     ++node.folderCount;
+    if (entry.readAhead) --current.readAheadPending;
+    readAhead(depth, &walk);
     if (entry.statError != 0) {
         walk.sink.error(static_cast<std::uint32_t>(entry.statError), m_path);
         return false;
@@ -277,7 +287,7 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         std::find(m_rootsBelow.begin(), m_rootsBelow.end(), m_path) != m_rootsBelow.end();
     child.node = std::make_unique<ScanNode>(node.link(), name);
     child.pathLength = m_path.size();
-    m_reader.readChild(current.listing, entry, m_path, child.listing, m_stop);
+    openChild(current.listing, entry, child.listing);
     if (!openedListing(child, m_path, &walk.sink)) {
         child.node.reset();
         return false;
@@ -354,6 +364,52 @@ SubtreeTask* FolderWalker::offeredTaskFor(Frame& frame, std::size_t entryIndex) 
     return nullptr;
 }
 
+// Reads the child from the prefetcher when it has it, else through the walk's own reader.
+void FolderWalker::openChild(const Listing& parent, const DirEntry& entry, Listing& child) {
+    if (m_prefetcher != nullptr && m_prefetcher->take(entry, child)) {
+        m_reader.adoptChild(parent, entry, child);
+        return;
+    }
+    m_reader.readChild(parent, entry, m_path, child, m_stop);
+}
+
+// Keeps as many subfolders of the folder at `depth` asked for ahead of the walk as the
+// prefetcher has threads. `walk` is null for the report walk, which has no cache.
+void FolderWalker::readAhead(std::size_t depth, const WalkState* walk) {
+    if (m_prefetcher == nullptr || stopped()) return;
+    Frame& current = frame(depth);
+    auto& entries = current.listing.entries;
+    const std::size_t window = m_prefetcher->threads();
+    current.readAheadNext = std::max(current.readAheadNext, current.next);
+    for (; current.readAheadPending < window && current.readAheadNext < entries.size();
+         ++current.readAheadNext) {
+        DirEntry& entry = entries[current.readAheadNext];
+        if (!entry.isDirectory || entry.statError != 0 || entry.onPseudoFileSystem) continue;
+        m_aheadPath.assign(m_path, 0, current.pathLength);
+        appendName(m_aheadPath, current.listing.name(entry));
+        // A cached folder is taken as it is, so reading it would only cost memory; nor may the
+        // threads go below a folder where cached ones may lie.
+        bool deep = true;
+        if (walk != nullptr && !walk->bypassCache) {
+            if (current.childrenMayBeCached && m_cache->Lookup(m_aheadPath) != nullptr) continue;
+            deep = !current.childrenMayBeCached &&
+                   std::none_of(
+                       m_rootsBelow.begin(), m_rootsBelow.end(),
+                       [this](const std::string& root) { return isAtOrBelow(root, m_aheadPath); });
+        }
+        if (current.readAheadOrigin == 0) current.readAheadOrigin = m_prefetcher->newOrigin();
+        if (!m_prefetcher->request(entry, m_aheadPath, current.readAheadOrigin, deep)) return;
+        entry.readAhead = true;
+        ++current.readAheadPending;
+    }
+}
+
+void FolderWalker::releaseListing(Frame& frame) {
+    if (frame.readAheadOrigin != 0) m_prefetcher->withdraw(frame.readAheadOrigin);
+    frame.readAheadOrigin = 0;
+    m_reader.release(frame.listing);
+}
+
 // Before a listing is released, no task may still use it.
 void FolderWalker::settleOffered(Frame& frame) {
     for (; frame.nextOffered < frame.offered.size(); ++frame.nextOffered) {
@@ -369,16 +425,18 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
     ReportErrorSink errors(listener);
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
     if (!openedListing(root, path, &errors)) return;
     m_path = path;
     root.pathLength = m_path.size();
+    readAhead(0, nullptr);
 
     std::size_t level = 0;
     for (;;) {
         Frame& current = frame(level);
         m_path.resize(current.pathLength);
         if (current.next >= current.listing.entries.size() || stopped()) {
-            m_reader.release(current.listing);
+            releaseListing(current);
             if (level == 0) return;
             --level;
             continue;
@@ -388,6 +446,8 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
         appendName(m_path, name);
 
         if (entry.isDirectory) {
+            if (entry.readAhead) --current.readAheadPending;
+            readAhead(level, nullptr);
             listener.reportFolderEntered(name, depth + static_cast<int>(level) + 1);
             if (entry.statError != 0) {
                 errors.error(static_cast<std::uint32_t>(entry.statError), m_path);
@@ -400,8 +460,8 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
             }
             Frame& child = frame(level + 1);
             child.pathLength = m_path.size();
-            m_reader.readChild(current.listing, entry, m_path, child.listing, m_stop);
-            if (openedListing(child, m_path, &errors)) ++level;
+            openChild(current.listing, entry, child.listing);
+            if (openedListing(child, m_path, &errors)) readAhead(++level, nullptr);
             continue;
         }
         if (entry.statError != 0) errors.error(static_cast<std::uint32_t>(entry.statError), m_path);

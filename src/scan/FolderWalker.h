@@ -17,6 +17,7 @@ namespace tarvolin::scan {
 
 class CTarvolinDoc;
 class FolderCache;
+class ListingPrefetcher;
 class ReportSink;
 class ScanListener;
 class WalkSink;
@@ -33,15 +34,18 @@ std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds);
 // Both walks process each folder's entries in name order and test the stop flag before each
 // entry; a folder is announced before it is opened. With a pool, a folder walk offers the
 // subfolders it will reach later to other threads and replays what they found when it gets
-// there, so everything it reports comes in the same order as from a walk on one thread.
+// there, so everything it reports comes in the same order as from a walk on one thread. With a
+// prefetcher, both walks ask for the subfolders a little ahead of where they are, so that many
+// reads are under way while they go through their entries in order.
 class FolderWalker {
 public:
     using ErrorRecorder = std::function<void(std::uint32_t code, std::string path)>;
 
     // The references must outlive the walker. `cache` and `recordError` serve WalkFolder only
-    // (a pool helper has neither); `pool` may be null.
+    // (a pool helper has neither); `pool` and `prefetcher` may be null.
     FolderWalker(DirectoryReader& reader, FolderCache* cache, const std::atomic<bool>& stop,
-                 ErrorRecorder recordError, ScanProgress& progress, SubtreePool* pool = nullptr);
+                 ErrorRecorder recordError, ScanProgress& progress, SubtreePool* pool = nullptr,
+                 ListingPrefetcher* prefetcher = nullptr);
     ~FolderWalker();
 
     // Totals of `path` and everything below it; nullptr when `path` cannot be opened. Walked
@@ -68,6 +72,11 @@ private:
         bool childrenMayBeCached = false;  // folder walk: an earlier walk reached below it
         std::vector<std::shared_ptr<SubtreeTask>> offered;  // in entry order
         std::size_t nextOffered = 0;
+        // Read-ahead: the origin of this folder's requests (0: none yet), the next entry to
+        // consider, and how many requested subfolders lie ahead of `next`.
+        std::uint64_t readAheadOrigin = 0;
+        std::size_t readAheadNext = 0;
+        std::size_t readAheadPending = 0;
     };
     // What one folder walk needs besides its frames.
     struct WalkState {
@@ -84,6 +93,9 @@ private:
     Frame& newFrame(std::size_t depth);
     bool stopped() const { return m_stop.load(std::memory_order_relaxed); }
     bool openedListing(Frame& frame, const std::string& path, WalkSink* sink);
+    void openChild(const Listing& parent, const DirEntry& entry, Listing& child);
+    void readAhead(std::size_t depth, const WalkState* walk);
+    void releaseListing(Frame& frame);
     bool isOnWalkPath(std::size_t depth, const DirEntry& entry,
                       const std::vector<FolderIdentity>* outer) const;
     std::unique_ptr<ScanNode> walk(const WalkState& walk);
@@ -101,6 +113,7 @@ private:
     ErrorRecorder m_recordError;
     ScanProgress& m_progress;
     SubtreePool* m_pool;
+    ListingPrefetcher* m_prefetcher;
     // One frame per level, each on the heap so that growing never moves the outer frames that
     // the walk still refers to.
     std::vector<std::unique_ptr<Frame>> m_frames;
@@ -108,6 +121,7 @@ private:
     // holds each name once.
     std::string m_path;
     std::vector<std::string> m_rootsBelow;  // folder walk: earlier walk roots below its root
+    std::string m_aheadPath;                // read-ahead: the subfolder being asked for
     // Walks other offered subtrees while this one waits for a helper; made when first needed.
     std::unique_ptr<DirectoryReader> m_helperReader;
     std::unique_ptr<FolderWalker> m_helper;

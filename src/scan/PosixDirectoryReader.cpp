@@ -129,22 +129,31 @@ void PosixDirectoryReader::readRoot(const std::string& path, Listing& out,
     read(fd, out, stop);
 }
 
+// Where a child of `parent` goes in the walk's chain of open folders: 0 when `parent` is
+// another reader's, which stays open while this walk starts below it.
+std::size_t PosixDirectoryReader::placeBelow(const Listing& parent) {
+    std::size_t level = m_open.size();
+    while (level > 0 && m_open[level - 1].listing != &parent)
+        --level;
+    if (level == 0) {
+        m_open.clear();
+        m_held = 0;
+    } else {
+        forgetFrom(level);  // what lay below `parent` was released
+    }
+    return level;
+}
+
 void PosixDirectoryReader::readChild(const Listing& parent, const DirEntry& entry,
                                      std::string_view /*path*/, Listing& out,
                                      const std::atomic<bool>& stop) {
     out.reset();
     const char* name = parent.names.data() + entry.nameOffset;
-    std::size_t level = m_open.size();
-    while (level > 0 && m_open[level - 1].listing != &parent)
-        --level;
+    const std::size_t level = placeBelow(parent);
     int fd;
     if (level == 0) {
-        // Another reader's listing, which stays open while this walk starts below it.
-        m_open.clear();
-        m_held = 0;
         fd = openat(parent.handle, name, kChildFlags);
     } else {
-        forgetFrom(level);  // what lay below `parent` was released
         Listing& above = *m_open[level - 1].listing;
         fd = above.handle >= 0 || reopen(level - 1) ? openat(above.handle, name, kChildFlags) : -1;
     }
@@ -158,11 +167,30 @@ void PosixDirectoryReader::readChild(const Listing& parent, const DirEntry& entr
     read(fd, out, stop);
 }
 
+void PosixDirectoryReader::adoptChild(const Listing& parent, const DirEntry& entry,
+                                      Listing& listing) {
+    placeBelow(parent);
+    m_open.push_back(OpenFolder{&listing, std::string(parent.name(entry))});
+    hold(listing, listing.handle);
+}
+
+void PosixDirectoryReader::handOver(Listing& listing) {
+    for (std::size_t level = m_open.size(); level > 0; --level) {
+        if (m_open[level - 1].listing != &listing) continue;
+        forgetFrom(level - 1);
+        return;
+    }
+}
+
 void PosixDirectoryReader::read(int fd, Listing& out, const std::atomic<bool>& stop) {
-    out.handle = fd;
-    if (++m_held > kHeldLevels + 1) closeShallowest();
+    hold(out, fd);
     readEntries(fd, out);
     statEntries(fd, out, stop);
+}
+
+void PosixDirectoryReader::hold(Listing& listing, int fd) {
+    listing.handle = fd;
+    if (fd >= 0 && ++m_held > kHeldLevels + 1) closeShallowest();
 }
 
 void PosixDirectoryReader::release(Listing& listing) {
@@ -203,8 +231,7 @@ bool PosixDirectoryReader::reopen(std::size_t level) {
         errno = ENOENT;  // moved or replaced since it was listed
         return false;
     }
-    listing.handle = fd;
-    if (++m_held > kHeldLevels + 1) closeShallowest();
+    hold(listing, fd);
     return true;
 }
 

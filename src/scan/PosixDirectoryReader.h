@@ -24,6 +24,9 @@ public:
     void readChild(const Listing& parent, const DirEntry& entry, std::string_view path,
                    Listing& out, const std::atomic<bool>& stop) override;
     void release(Listing& listing) override;
+    void handOver(Listing& listing) override;
+    void adoptChild(const Listing& parent, const DirEntry& entry, Listing& listing) override;
+    void discard(Listing& listing) override { closeListing(listing); }
     // Touches nothing but `listing`, so any thread may call it.
     static void closeListing(Listing& listing);
 
@@ -33,6 +36,8 @@ private:
         Listing* listing;
         std::string name;
     };
+    std::size_t placeBelow(const Listing& parent);
+    void hold(Listing& listing, int fd);
     void read(int fd, Listing& out, const std::atomic<bool>& stop);
     void readEntries(int fd, Listing& out);
     void statEntries(int fd, Listing& out, const std::atomic<bool>& stop);

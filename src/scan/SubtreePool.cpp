@@ -5,10 +5,11 @@
 namespace tarvolin::scan {
 
 SubtreePool::SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::atomic<bool>& stop,
-                         ScanProgress& progress)
+                         ScanProgress& progress, ListingPrefetcher* prefetcher)
     : m_makeReader(std::move(makeReader)),
       m_stop(stop),
       m_progress(progress),
+      m_prefetcher(prefetcher),
       m_enoughOffered(16 * std::max(helpers, 1u)) {
     for (unsigned i = 0; i < helpers; ++i)
         m_helpers.emplace_back(&SubtreePool::helperLoop, this);
@@ -90,7 +91,7 @@ void SubtreePool::settle(SubtreeTask& task) {
 
 void SubtreePool::helperLoop() {
     std::unique_ptr<DirectoryReader> reader = m_makeReader();
-    FolderWalker walker(*reader, nullptr, m_stop, {}, m_progress, this);
+    FolderWalker walker(*reader, nullptr, m_stop, {}, m_progress, this, m_prefetcher);
     std::unique_lock lock(m_mutex);
     for (;;) {
         ++m_idleHelpers;

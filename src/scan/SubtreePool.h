@@ -19,6 +19,7 @@
 namespace tarvolin::scan {
 
 class FolderWalker;
+class ListingPrefetcher;
 struct ScanProgress;
 
 struct FolderIdentity {
@@ -57,8 +58,9 @@ class SubtreePool {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
+    // `prefetcher` (may be null) serves the helpers' walks too and must outlive the pool.
     SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::atomic<bool>& stop,
-                ScanProgress& progress);
+                ScanProgress& progress, ListingPrefetcher* prefetcher = nullptr);
     ~SubtreePool();
     SubtreePool(const SubtreePool&) = delete;
     SubtreePool& operator=(const SubtreePool&) = delete;
@@ -89,6 +91,7 @@ private:
     ReaderFactory m_makeReader;
     const std::atomic<bool>& m_stop;
     ScanProgress& m_progress;
+    ListingPrefetcher* m_prefetcher;
     const std::size_t m_enoughOffered;
 
     mutable std::mutex m_mutex;

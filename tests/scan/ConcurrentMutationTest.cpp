@@ -176,6 +176,11 @@ public:
         m_record.keep(std::string(path), out);
     }
     void release(Listing& listing) override { m_reader.release(listing); }
+    void handOver(Listing& listing) override { m_reader.handOver(listing); }
+    void adoptChild(const Listing& parent, const DirEntry& entry, Listing& listing) override {
+        m_reader.adoptChild(parent, entry, listing);
+    }
+    void discard(Listing& listing) override { m_reader.discard(listing); }
 
 private:
     PosixDirectoryReader m_reader;

@@ -7,10 +7,13 @@
 #include <cerrno>
 #include <sstream>
 
+#include "common/PathText.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
 #include "scan/FolderWalker.h"
+#include "scan/ListingPrefetcher.h"
 #include "scan/PosixDirectoryReader.h"
+#include "scan/ReportSink.h"
 #include "scan/ScanProgress.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/RecordingListener.h"
@@ -29,19 +32,34 @@ int openDescriptors() {
     return count;
 }
 
-// A walker with everything it needs, walking alone or with `helpers` pool threads.
+// The files of a report walk as "path=size@time", in the order offered.
+class ListingSink final : public ReportSink {
+public:
+    void reset() override { files.clear(); }
+    void addFile(const ReportFile& file) override {
+        files += " " + std::string(file.path) + "=" + std::to_string(file.size) + "@" +
+                 std::to_string(file.lastWriteTime) + (file.hasTime ? "" : "?");
+    }
+    std::string files;
+};
+
+// A walker with everything it needs, walking alone or with `helpers` pool threads and
+// `readers` threads reading ahead.
 class Walk {
 public:
-    Walk(SubtreePool::ReaderFactory makeReader, unsigned helpers)
+    Walk(SubtreePool::ReaderFactory makeReader, unsigned helpers, unsigned readers = 0)
         : m_reader(makeReader()),
-          m_pool(helpers > 0 ? std::make_unique<SubtreePool>(helpers, makeReader, stop, progress)
+          m_prefetcher(readers > 0 ? std::make_unique<ListingPrefetcher>(readers, makeReader, stop)
+                                   : nullptr),
+          m_pool(helpers > 0 ? std::make_unique<SubtreePool>(helpers, makeReader, stop, progress,
+                                                             m_prefetcher.get())
                              : nullptr),
           m_walker(
               *m_reader, &cache, stop,
               [this](std::uint32_t code, std::string path) {
                   errors.push_back(path + ":" + std::to_string(code));
               },
-              progress, m_pool.get()) {}
+              progress, m_pool.get(), m_prefetcher.get()) {}
 
     // Everything the walk tells the outside, as one text; `stopAfter` entered folders set the
     // stop flag.
@@ -69,7 +87,22 @@ public:
         return text.str();
     }
 
+    // Everything a report walk tells the outside, as one text.
+    std::string reportSummary(const std::string& path) {
+        test::RecordingListener listener;
+        ListingSink sink;
+        m_walker.WalkReportFolder(path, 0, listener, &sink);
+        std::ostringstream text;
+        for (const auto& folder : listener.reportFolders())
+            text << " >" << folder;
+        for (const auto& error : listener.reportErrors())
+            text << " E" << error;
+        text << sink.files;
+        return text.str();
+    }
+
     std::size_t shared() const { return m_pool ? m_pool->sharedCount() : 0; }
+    std::uint64_t readAhead() const { return m_prefetcher ? m_prefetcher->readCount() : 0; }
 
     std::atomic<bool> stop{false};
     ScanProgress progress;
@@ -78,6 +111,7 @@ public:
 
 private:
     std::unique_ptr<DirectoryReader> m_reader;
+    std::unique_ptr<ListingPrefetcher> m_prefetcher;
     std::unique_ptr<SubtreePool> m_pool;
     FolderWalker m_walker;
 };
@@ -133,20 +167,62 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
     const std::string first = alone.summary("/T");
     const std::string again = alone.summary("/T");  // from the cache
     const std::string inner = alone.summary("/T/d0", true);
+    const std::string report = alone.reportSummary("/T");
     ASSERT_NE(first.find(":13"), std::string::npos);
     ASSERT_NE(first.find(":40"), std::string::npos);
+    ASSERT_NE(report.find("E/T/"), std::string::npos);
 
+    // Pool helpers and read-ahead threads: (1, 0), (3, 0), and 4 and 32 threads in all.
+    struct Threads {
+        unsigned helpers;
+        unsigned readers;
+    };
     std::size_t walkedByOthers = 0;
-    for (const unsigned helpers : {1u, 3u}) {
-        for (int round = 0; round < 10; ++round) {
-            Walk shared(makeReader, helpers);
-            ASSERT_EQ(shared.summary("/T"), first) << helpers << " helpers, round " << round;
-            ASSERT_EQ(shared.summary("/T"), again);
-            ASSERT_EQ(shared.summary("/T/d0", true), inner);
+    std::uint64_t readAhead = 0;
+    for (const Threads threads : {Threads{1, 0}, Threads{3, 0}, Threads{1, 4}, Threads{1, 32}}) {
+        for (int round = 0; round < 8; ++round) {
+            Walk shared(makeReader, threads.helpers, threads.readers);
+            const std::string label = std::to_string(threads.helpers) + " helpers, " +
+                                      std::to_string(threads.readers) + " readers, round " +
+                                      std::to_string(round);
+            ASSERT_EQ(shared.summary("/T"), first) << label;
+            ASSERT_EQ(shared.summary("/T"), again) << label;
+            ASSERT_EQ(shared.summary("/T/d0", true), inner) << label;
+            ASSERT_EQ(shared.reportSummary("/T"), report) << label;
             walkedByOthers += shared.shared();
+            readAhead += shared.readAhead();
         }
     }
-    EXPECT_GT(walkedByOthers, 0u);  // the comparison is only worth something if work was shared
+    // The comparison is only worth something if work was shared and listings were read ahead.
+    EXPECT_GT(walkedByOthers, 0u);
+    EXPECT_GT(readAhead, 1000u);
+}
+
+TEST(ListingPrefetcher, ReadsNothingThatTheCacheAnswers) {
+    auto tree = std::make_shared<test::FakeTree>();
+    for (int i = 0; i < 30; ++i) {
+        for (const char* top : {"/T/a/", "/T/b/"}) {
+            const std::string folder = top + std::to_string(i);
+            tree->file(folder + "/deep/er/f", i);
+        }
+    }
+    tree->readDelay(std::chrono::microseconds(300));
+    const auto makeReader = [tree] { return std::make_unique<test::FakeDirectoryReader>(tree); };
+    Walk walk(makeReader, 1, 8);
+    walk.summary("/T/a/5", true);
+    walk.summary("/T/b", true);
+    // The roots of those walks are read again, what lies below them is cached.
+    tree->clearOpenedPaths();
+    walk.summary("/T");
+    for (const std::string& path : tree->openedPaths()) {
+        EXPECT_TRUE(!isAtOrBelow(path, "/T/a/5") || path == "/T/a/5") << path;
+        EXPECT_TRUE(!isAtOrBelow(path, "/T/b") || path == "/T/b") << path;
+    }
+    EXPECT_GT(walk.readAhead(), 50u);  // the rest of /T/a was read ahead
+
+    tree->clearOpenedPaths();
+    walk.summary("/T");
+    EXPECT_EQ(tree->openedPaths(), std::vector<std::string>{"/T"});
 }
 
 TEST(SubtreePool, StoppingLeavesNothingOpenAndTheNextWalkComplete) {
@@ -164,18 +240,24 @@ TEST(SubtreePool, StoppingLeavesNothingOpenAndTheNextWalkComplete) {
     const std::string complete = alone.summary(tree.root());
 
     const int descriptorsBefore = openDescriptors();
-    {
-        Walk shared(makeReader, 2);
-        for (const std::size_t stopAfter : {1u, 30u, 200u}) {
-            shared.summary(tree.root(), true, stopAfter);
-            EXPECT_TRUE(shared.stop);
-            EXPECT_EQ(openDescriptors(), descriptorsBefore) << stopAfter;
-            shared.stop = false;
+    for (const unsigned readers : {0u, 32u}) {
+        {
+            Walk shared(makeReader, 2, readers);
+            for (const std::size_t stopAfter : {1u, 30u, 200u}) {
+                shared.summary(tree.root(), true, stopAfter);
+                EXPECT_TRUE(shared.stop);
+                // Listings read ahead and not taken keep theirs until the next walk or the end.
+                if (readers == 0) {
+                    EXPECT_EQ(openDescriptors(), descriptorsBefore) << stopAfter;
+                }
+                shared.stop = false;
+                shared.reportSummary(tree.root());
+            }
+            Walk fresh(makeReader, 2, readers);
+            EXPECT_EQ(fresh.summary(tree.root()), complete) << readers;
         }
-        Walk fresh(makeReader, 2);
-        EXPECT_EQ(fresh.summary(tree.root()), complete);
+        EXPECT_EQ(openDescriptors(), descriptorsBefore) << readers;
     }
-    EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
 
 }  // namespace

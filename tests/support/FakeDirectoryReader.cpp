@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 #include "common/PathText.h"
 #include "scan/ScanNode.h"
@@ -158,6 +159,7 @@ void FakeDirectoryReader::read(const std::string& path, scan::Listing& out,
                                const std::atomic<bool>& stop) {
     out.reset();
     m_tree->waitIfBlocked(path);
+    if (m_tree->m_readDelay.count() > 0) std::this_thread::sleep_for(m_tree->m_readDelay);
     std::lock_guard lock(m_tree->m_mutex);
     const FakeTree::Node* node = m_tree->find(path);
     if (node == nullptr || !node->isDirectory || node->openError != 0) {
@@ -183,6 +185,14 @@ void FakeDirectoryReader::readChild(const scan::Listing&, const scan::DirEntry&,
 void FakeDirectoryReader::release(scan::Listing& listing) {
     if (listing.handle >= 0) --m_open;
     listing.handle = -1;
+}
+void FakeDirectoryReader::handOver(scan::Listing& listing) {
+    if (listing.handle >= 0) --m_open;
+}
+
+void FakeDirectoryReader::adoptChild(const scan::Listing&, const scan::DirEntry&,
+                                     scan::Listing& listing) {
+    if (listing.handle >= 0) ++m_open;
 }
 
 }  // namespace tarvolin::test

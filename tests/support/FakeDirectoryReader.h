@@ -1,6 +1,7 @@
 // FakeDirectoryReader: an in-memory tree for the walkers, with failures placed on purpose.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -32,6 +33,9 @@ public:
     FakeTree& pseudoFileSystem(const std::string& path);
     // `path` reports the device and inode of `target` (a bind mount of an ancestor, say).
     FakeTree& sameIdentityAs(const std::string& path, const std::string& target);
+
+    // Every listing takes this long to read, like a disk that is not in the cache.
+    void readDelay(std::chrono::microseconds delay) { m_readDelay = delay; }
 
     // readChild of `path` waits until release(path) (or the gate is dropped).
     void block(const std::string& path);
@@ -66,6 +70,7 @@ private:
 
     std::map<std::string, Node> m_nodes;
     std::uint64_t m_nextInode = 100;
+    std::chrono::microseconds m_readDelay{0};
     mutable std::mutex m_mutex;
     std::condition_variable m_gateChanged;
     std::set<std::string> m_blocked;
@@ -81,6 +86,10 @@ public:
     void readChild(const scan::Listing& parent, const scan::DirEntry& entry, std::string_view path,
                    scan::Listing& out, const std::atomic<bool>& stop) override;
     void release(scan::Listing& listing) override;
+    void handOver(scan::Listing& listing) override;
+    void adoptChild(const scan::Listing& parent, const scan::DirEntry& entry,
+                    scan::Listing& listing) override;
+    void discard(scan::Listing& listing) override { listing.handle = -1; }
 
     int openListings() const { return m_open; }
 

@@ -1,0 +1,246 @@
+#include "scan/ListingPrefetcher.h"
+
+#include <limits.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "scan/ScanThreads.h"
+
+namespace tarvolin::scan {
+namespace {
+
+// A slot that took over the storage of a huge listing gives it back, so that idle slots hold
+// little.
+constexpr std::size_t kKeptEntries = 16 * 1024;
+
+void moveListing(Listing& from, Listing& to) {
+    to.reset();
+    to.entries.swap(from.entries);
+    to.names.swap(from.names);
+    to.lastNameRead.swap(from.lastNameRead);
+    to.openError = from.openError;
+    to.readError = from.readError;
+    to.device = from.device;
+    to.inode = from.inode;
+    to.handle = from.handle;
+    from.reset();  // keeps the storage `to` had, now in `from`
+    if (from.entries.capacity() > kKeptEntries) {
+        std::vector<DirEntry>().swap(from.entries);
+        std::string().swap(from.names);
+    }
+}
+
+}  // namespace
+
+ListingPrefetcher::ListingPrefetcher(unsigned threads, ReaderFactory makeReader,
+                                     const std::atomic<bool>& stop, bool adaptToDisk)
+    : m_makeReader(std::move(makeReader)),
+      m_stop(stop),
+      m_adaptToDisk(adaptToDisk),
+      m_slots(kSlots),
+      m_queue(Sooner{&m_slots}),
+      m_discarder(m_makeReader()) {
+    m_free.reserve(kSlots);
+    for (std::size_t i = kSlots; i > 0; --i)
+        m_free.push_back(static_cast<std::uint32_t>(i - 1));
+    m_byIdentity.reserve(2 * kSlots);
+    m_readers = threads;
+    for (unsigned i = 0; i < threads; ++i)
+        m_threads.emplace_back(&ListingPrefetcher::threadLoop, this);
+}
+
+ListingPrefetcher::~ListingPrefetcher() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+    }
+    m_workChanged.notify_all();
+    for (auto& thread : m_threads)
+        thread.join();
+    for (std::uint32_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].state != State::Free) dropLocked(i);
+    }
+}
+
+void ListingPrefetcher::beginWalk(std::uint64_t device) {
+    const unsigned readers =
+        m_adaptToDisk && isOnRotatingDisk(device) ? kRotatingDiskThreads : threads();
+    std::lock_guard lock(m_mutex);
+    for (std::uint32_t i = 0; i < m_slots.size(); ++i) {
+        if (m_slots[i].state != State::Free && !m_slots[i].abandoned) dropLocked(i);
+    }
+    m_readers = std::min(readers, threads());
+}
+
+std::uint64_t ListingPrefetcher::newOrigin() {
+    std::lock_guard lock(m_mutex);
+    return ++m_nextBatch;
+}
+
+bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path, std::uint64_t origin,
+                                bool deep) {
+    // The threads open by path; a longer one is left to the walk, which opens by name.
+    if (path.size() >= PATH_MAX) return true;
+    std::lock_guard lock(m_mutex);
+    if (m_readers == 0) return true;
+    if (!queueLocked(entry, path, origin, origin, deep ? kDeepLevels : 0)) return false;
+    if (mayStartLocked()) m_workChanged.notify_one();
+    return true;
+}
+
+bool ListingPrefetcher::take(const DirEntry& entry, Listing& out) {
+    const Identity identity{entry.device, entry.inode};
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        const auto found = m_byIdentity.find(identity);
+        if (found == m_byIdentity.end()) return false;
+        const std::uint32_t index = found->second;
+        Slot& slot = m_slots[index];
+        switch (slot.state) {
+            case State::Reading:
+                m_readDone.wait(lock);
+                continue;  // the slot may have changed hands meanwhile
+            case State::Ready:
+                m_entriesHeld -= slot.listing.entries.size();
+                moveListing(slot.listing, out);
+                freeLocked(index);
+                if (mayStartLocked()) m_workChanged.notify_all();
+                return true;
+            default:
+                dropLocked(index);
+                return false;
+        }
+    }
+}
+
+void ListingPrefetcher::withdraw(std::uint64_t origin) {
+    std::lock_guard lock(m_mutex);
+    for (std::uint32_t i = 0; i < m_slots.size(); ++i) {
+        const Slot& slot = m_slots[i];
+        if (slot.state != State::Free && !slot.abandoned && slot.origin == origin) dropLocked(i);
+    }
+}
+
+bool ListingPrefetcher::queueLocked(const DirEntry& entry, std::string_view path,
+                                    std::uint64_t origin, std::uint64_t batch,
+                                    unsigned deepLevels) {
+    const Identity identity{entry.device, entry.inode};
+    if (m_byIdentity.count(identity) != 0) return true;
+    if (m_free.empty()) return false;
+    const std::uint32_t index = m_free.back();
+    m_free.pop_back();
+    Slot& slot = m_slots[index];
+    slot.state = State::Queued;
+    slot.abandoned = false;
+    slot.deepLevels = deepLevels;
+    slot.identity = identity;
+    slot.origin = origin;
+    slot.batch = batch;
+    slot.sequence = ++m_nextSequence;
+    slot.path.assign(path);
+    m_byIdentity.emplace(identity, index);
+    m_queue.insert(index);
+    return true;
+}
+
+void ListingPrefetcher::freeLocked(std::uint32_t index) {
+    Slot& slot = m_slots[index];
+    const auto found = m_byIdentity.find(slot.identity);
+    if (found != m_byIdentity.end() && found->second == index) m_byIdentity.erase(found);
+    slot.state = State::Free;
+    slot.abandoned = false;
+    m_free.push_back(index);
+}
+
+void ListingPrefetcher::dropLocked(std::uint32_t index) {
+    Slot& slot = m_slots[index];
+    switch (slot.state) {
+        case State::Reading: {
+            // The thread reading it frees it; a new request for the folder gets a new slot.
+            slot.abandoned = true;
+            const auto found = m_byIdentity.find(slot.identity);
+            if (found != m_byIdentity.end() && found->second == index) m_byIdentity.erase(found);
+            return;
+        }
+        case State::Queued:
+            m_queue.erase(index);
+            break;
+        case State::Ready:
+            m_entriesHeld -= slot.listing.entries.size();
+            m_discarder->discard(slot.listing);
+            slot.listing.reset();
+            break;
+        default:
+            break;
+    }
+    freeLocked(index);
+}
+
+bool ListingPrefetcher::mayStartLocked() const {
+    return !m_queue.empty() && m_reading < m_readers && m_entriesHeld < kEntriesHeld;
+}
+
+// The subfolders of a listing just read are asked for in its name, one level less deep, and
+// before anything older: the walk will be there soon.
+void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
+    const std::uint64_t batch = ++m_nextBatch;
+    std::size_t queued = 0;
+    std::string path;
+    for (const DirEntry& entry : slot.listing.entries) {
+        if (!entry.isDirectory || entry.statError != 0 || entry.onPseudoFileSystem) continue;
+        if (Identity{entry.device, entry.inode} == slot.identity) continue;  // leads to itself
+        path.assign(slot.path);
+        if (path.back() != '/') path += '/';
+        path.append(slot.listing.name(entry));
+        if (path.size() >= PATH_MAX ||
+            !queueLocked(entry, path, slot.origin, batch, slot.deepLevels - 1) ||
+            ++queued == m_threads.size()) {
+            break;
+        }
+    }
+    if (queued > 0) m_workChanged.notify_all();
+}
+
+void ListingPrefetcher::threadLoop() {
+    const std::unique_ptr<DirectoryReader> reader = m_makeReader();
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_workChanged.wait(lock, [this] { return m_quit || mayStartLocked(); });
+        if (m_quit) return;
+        const std::uint32_t index = *m_queue.begin();
+        m_queue.erase(m_queue.begin());
+        Slot& slot = m_slots[index];
+        slot.state = State::Reading;
+        ++m_reading;
+        lock.unlock();
+
+        reader->readRoot(slot.path, slot.listing, m_stop);
+
+        lock.lock();
+        --m_reading;
+        m_readCount.fetch_add(1, std::memory_order_relaxed);
+        const Listing& listing = slot.listing;
+        // A stopped read is incomplete, and a failed one is left to the walk, which knows how
+        // its own reader words the failure.
+        const bool usable = !slot.abandoned && listing.openError == 0 &&
+                            Identity{listing.device, listing.inode} == slot.identity &&
+                            !m_stop.load(std::memory_order_relaxed);
+        if (usable) {
+            reader->handOver(slot.listing);
+            slot.state = State::Ready;
+            m_entriesHeld += listing.entries.size();
+            if (slot.deepLevels > 0) queueSubfoldersLocked(slot);
+        } else {
+            reader->release(slot.listing);
+            if (slot.abandoned) {
+                freeLocked(index);
+            } else {
+                slot.state = State::Dropped;
+            }
+        }
+        m_readDone.notify_all();
+    }
+}
+
+}  // namespace tarvolin::scan

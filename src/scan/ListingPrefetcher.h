@@ -1,0 +1,134 @@
+// ListingPrefetcher: reads folder listings ahead of the walks on threads of its own, so that
+// many disk requests are in flight while each walk still goes through its entries in order.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "scan/DirectoryReader.h"
+
+namespace tarvolin::scan {
+
+// Owned by the scan thread's state beside the subtree pool; its threads live as long as it.
+// Walks ask for the subfolders they will enter soon and take each listing when they get there:
+//   beginWalk(…) → request(entry, path, origin)… → take(entry, out)… → withdraw(origin)
+// A listing taken is exactly what the walk's own reader would have read: a read that fails, or
+// that finds another folder at the path, is dropped and the walk reads the folder itself. So
+// read-ahead changes when the disk is asked, never what a walk reports.
+//
+// The newest requests are read first: a walk goes depth first, so the subfolders of the folder
+// it opened last are the ones it needs next. A request marked `deep` has its own subfolders
+// read ahead too, a few levels down; a walk marks only folders with no cached folder below.
+// Memory stays bounded: at most kSlots folders are asked for or held, and reading pauses while
+// the listings held reach kEntriesHeld entries.
+class ListingPrefetcher {
+public:
+    using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
+
+    static constexpr std::size_t kSlots = 512;
+    static constexpr std::size_t kEntriesHeld = 128 * 1024;
+    // How far below a walk's own request the threads read on their own.
+    static constexpr unsigned kDeepLevels = 12;
+
+    // `stop` must outlive this object; the walks' stop flag. With `adaptToDisk`, fewer threads
+    // read for a walk on a rotating disk.
+    ListingPrefetcher(unsigned threads, ReaderFactory makeReader, const std::atomic<bool>& stop,
+                      bool adaptToDisk = false);
+    ~ListingPrefetcher();
+    ListingPrefetcher(const ListingPrefetcher&) = delete;
+    ListingPrefetcher& operator=(const ListingPrefetcher&) = delete;
+
+    unsigned threads() const { return static_cast<unsigned>(m_threads.size()); }
+
+    // A walk of a folder on `device` starts: what was read for an earlier one is dropped.
+    void beginWalk(std::uint64_t device);
+    // A number for the requests of one folder's walk, withdrawn together when it ends.
+    std::uint64_t newOrigin();
+    // Asks for `entry`, the folder at `path`. False when there is no room now: ask again later.
+    bool request(const DirEntry& entry, std::string_view path, std::uint64_t origin, bool deep);
+    // Moves the listing read for `entry` into `out` and keeps the storage `out` had. Waits
+    // while a thread reads it. False when it was not asked for, not started (the request is
+    // withdrawn) or dropped: the caller reads the folder itself.
+    bool take(const DirEntry& entry, Listing& out);
+    // The walk of the folder that made `origin`'s requests has ended: none of them will be
+    // taken any more.
+    void withdraw(std::uint64_t origin);
+
+    // Listings read by the threads so far; for tests.
+    std::uint64_t readCount() const { return m_readCount.load(std::memory_order_relaxed); }
+
+private:
+    enum class State : std::uint8_t { Free, Queued, Reading, Ready, Dropped };
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    struct IdentityHash {
+        std::size_t operator()(const Identity& id) const {
+            return std::hash<std::uint64_t>()(id.inode * 0x9e3779b97f4a7c15ULL ^ id.device);
+        }
+    };
+    struct Slot {
+        State state = State::Free;
+        bool abandoned = false;   // withdrawn while a thread read it; freed by that thread
+        unsigned deepLevels = 0;  // how many levels below it are read ahead on their own
+        Identity identity;
+        std::uint64_t origin = 0;
+        // Read sooner: the newer batch (one folder's subfolders), then the earlier request.
+        std::uint64_t batch = 0;
+        std::uint64_t sequence = 0;
+        std::string path;
+        Listing listing;
+    };
+    // Queued slots, the soonest first.
+    struct Sooner {
+        const std::vector<Slot>* slots;
+        bool operator()(std::uint32_t a, std::uint32_t b) const {
+            const Slot& x = (*slots)[a];
+            const Slot& y = (*slots)[b];
+            return x.batch != y.batch ? x.batch > y.batch : x.sequence < y.sequence;
+        }
+    };
+
+    bool queueLocked(const DirEntry& entry, std::string_view path, std::uint64_t origin,
+                     std::uint64_t batch, unsigned deepLevels);
+    void freeLocked(std::uint32_t index);
+    void dropLocked(std::uint32_t index);  // any state but Reading
+    bool mayStartLocked() const;
+    void queueSubfoldersLocked(const Slot& slot);
+    void threadLoop();
+
+    ReaderFactory m_makeReader;
+    const std::atomic<bool>& m_stop;
+    const bool m_adaptToDisk;
+    std::atomic<std::uint64_t> m_readCount{0};
+
+    std::mutex m_mutex;
+    std::condition_variable m_workChanged;  // threads wait for work and room
+    std::condition_variable m_readDone;     // takers wait for a read under way
+    std::vector<Slot> m_slots;
+    std::vector<std::uint32_t> m_free;
+    std::unordered_map<Identity, std::uint32_t, IdentityHash> m_byIdentity;
+    std::set<std::uint32_t, Sooner> m_queue;
+    std::uint64_t m_nextSequence = 0;
+    std::uint64_t m_nextBatch = 0;  // origins are batch numbers too
+    std::size_t m_entriesHeld = 0;
+    unsigned m_readers = 0;  // of the threads, how many may read at once
+    unsigned m_reading = 0;
+    bool m_quit = false;
+    std::unique_ptr<DirectoryReader> m_discarder;  // closes listings nobody took
+    std::vector<std::thread> m_threads;
+};
+
+}  // namespace tarvolin::scan

@@ -1,0 +1,37 @@
+// ScanThreads: how many threads a scan reads the disk with.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarvolin::scan {
+
+// A disk answers many outstanding requests much sooner than the same requests one at a time,
+// and the threads that ask block in the kernel, so reading threads are not bounded by cores.
+inline constexpr unsigned kDefaultScanThreads = 16;
+// A rotating disk seeks between requests: a short queue lets it order them, a long one only
+// makes it seek more.
+inline constexpr unsigned kRotatingDiskThreads = 4;
+inline constexpr unsigned kMaxScanThreads = 256;
+inline constexpr const char* kScanThreadsVariable = "TARVOLIN_SCAN_THREADS";
+
+// `text` as a thread count: 1..kMaxScanThreads, else 0.
+unsigned parseScanThreads(const std::string& text);
+// TARVOLIN_SCAN_THREADS as a thread count; 0 when unset or not a valid count.
+unsigned scanThreadsFromEnvironment();
+
+// How a scan with `threads` threads (0: chosen per scan from the disk) splits them: walkers go
+// through the entries (the scan thread and pool helpers, one per core), readers only read ahead.
+struct ScanThreadPlan {
+    unsigned walkers = 1;
+    unsigned readers = 0;
+    bool adaptToDisk = false;  // fewer readers read where the folder lies on a rotating disk
+};
+ScanThreadPlan planScanThreads(unsigned threads, unsigned cores);
+
+// Whether the block device `device` (st_dev) is a rotating disk, where requests in flight make
+// the head seek back and forth; false when unknown (no such device, a network or memory file
+// system).
+bool isOnRotatingDisk(std::uint64_t device);
+
+}  // namespace tarvolin::scan
