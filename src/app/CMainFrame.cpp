@@ -254,6 +254,7 @@ void CMainFrame::connectCommands() {
             &views::CTarvolinView::selectByName);
     connect(m_tree, &views::CFolderTreeCtrl::navigationChanged, this,
             &CMainFrame::updateCommandStates);
+    connect(m_tree, &views::CFolderTreeCtrl::findFailed, m_message, &StatusMessagePane::setMessage);
     connect(
         m_tree, &views::CFolderTreeCtrl::contextMenuRequested, this,
         [this](const std::string& path, const QPoint& at) { showContextMenu(path, at, false); });
@@ -481,8 +482,15 @@ void CMainFrame::compareWithEarlierScan() {
     connect(&dialog, &history::CCompareScanDlg::folderActivated, this,
             [&chosen](const std::string& path) { chosen = path; });
     dialog.exec();
-    // A folder the browser does not list is scanned directly all the same.
-    if (!chosen.empty() && !m_tree->findAndSelect(chosen, false)) m_tree->directScan(chosen, false);
+    // A folder the browser does not list is scanned directly all the same; one that is gone from
+    // the disk is in no listing, so it is not looked for.
+    if (!chosen.empty()) {
+        struct stat info {};
+        if (stat(chosen.c_str(), &info) != 0)
+            m_tree->directScan(chosen, false);
+        else
+            m_tree->findAndSelect(chosen, false, views::CFolderTreeCtrl::FindMiss::ScanDirectly);
+    }
     updateCommandStates();
 }
 

@@ -70,17 +70,18 @@ CFolderEnumThread::CFolderEnumThread(unsigned threads)
 
 CFolderEnumThread::CFolderEnumThread(const ScanThreadPlan& plan)
     : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, plan.walkers - 1,
-                        plan.readers, plan.adaptToDisk) {}
+                        plan.readers,
+                        ReadAheadAdapt{.toRotatingDisk = !plan.chosen, .toCachedData = true}) {}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}
 
 CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers,
-                                     bool adaptToDisk)
+                                     ReadAheadAdapt adapt)
     : m_state(std::make_shared<State>(makeReader())) {
     if (readers > 0) {
         m_state->prefetcher =
-            std::make_unique<ListingPrefetcher>(readers, makeReader, m_state->stop, adaptToDisk);
+            std::make_unique<ListingPrefetcher>(readers, makeReader, m_state->stop, adapt);
     }
     if (helpers > 0) {
         m_state->pool = std::make_unique<SubtreePool>(helpers, std::move(makeReader), m_state->stop,

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "scan/ListingPrefetcher.h"
 #include "scan/ScanNode.h"
 #include "scan/ScanProgress.h"
 #include "scan/ScanRequest.h"
@@ -37,7 +38,7 @@ public:
     // Folder walks share their subfolders with `helpers` threads, and `readers` threads read
     // listings ahead of every walk; each thread reads through its own reader from `makeReader`.
     CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers = 0,
-                      bool adaptToDisk = false);
+                      ReadAheadAdapt adapt = {});
     // Stops the thread, waiting at most kExitWait.
     ~CFolderEnumThread();
     CFolderEnumThread(const CFolderEnumThread&) = delete;

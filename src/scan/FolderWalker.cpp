@@ -366,17 +366,23 @@ SubtreeTask* FolderWalker::offeredTaskFor(Frame& frame, std::size_t entryIndex) 
 
 // Reads the child from the prefetcher when it has it, else through the walk's own reader.
 void FolderWalker::openChild(const Listing& parent, const DirEntry& entry, Listing& child) {
-    if (m_prefetcher != nullptr && m_prefetcher->take(entry, child)) {
+    if (m_prefetcher == nullptr) {
+        m_reader.readChild(parent, entry, m_path, child, m_stop);
+        return;
+    }
+    if (m_prefetcher->take(entry, child)) {
         m_reader.adoptChild(parent, entry, child);
         return;
     }
+    const std::uint64_t blocksBefore = ListingPrefetcher::blocksReadByThisThread();
     m_reader.readChild(parent, entry, m_path, child, m_stop);
+    m_prefetcher->noteOwnRead(blocksBefore);
 }
 
 // Keeps as many subfolders of the folder at `depth` asked for ahead of the walk as the
 // prefetcher has threads. `walk` is null for the report walk, which has no cache.
 void FolderWalker::readAhead(std::size_t depth, const WalkState* walk) {
-    if (m_prefetcher == nullptr || stopped()) return;
+    if (m_prefetcher == nullptr || !m_prefetcher->active() || stopped()) return;
     Frame& current = frame(depth);
     auto& entries = current.listing.entries;
     const std::size_t window = m_prefetcher->threads();

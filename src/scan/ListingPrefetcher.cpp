@@ -1,6 +1,7 @@
 #include "scan/ListingPrefetcher.h"
 
 #include <limits.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <utility>
@@ -34,10 +35,10 @@ void moveListing(Listing& from, Listing& to) {
 }  // namespace
 
 ListingPrefetcher::ListingPrefetcher(unsigned threads, ReaderFactory makeReader,
-                                     const std::atomic<bool>& stop, bool adaptToDisk)
+                                     const std::atomic<bool>& stop, ReadAheadAdapt adapt)
     : m_makeReader(std::move(makeReader)),
       m_stop(stop),
-      m_adaptToDisk(adaptToDisk),
+      m_adapt(adapt),
       m_slots(kSlots),
       m_queue(Sooner{&m_slots}),
       m_discarder(m_makeReader()) {
@@ -65,7 +66,7 @@ ListingPrefetcher::~ListingPrefetcher() {
 
 void ListingPrefetcher::beginWalk(std::uint64_t device) {
     const unsigned readers =
-        m_adaptToDisk && isOnRotatingDisk(device) ? kRotatingDiskThreads : threads();
+        m_adapt.toRotatingDisk && isOnRotatingDisk(device) ? kRotatingDiskThreads : threads();
     std::lock_guard lock(m_mutex);
     for (std::uint32_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].state != State::Free && !m_slots[i].abandoned) dropLocked(i);
@@ -82,6 +83,7 @@ bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path, st
                                 bool deep) {
     // The threads open by path; a longer one is left to the walk, which opens by name.
     if (path.size() >= PATH_MAX) return true;
+    if (!active()) return true;
     std::lock_guard lock(m_mutex);
     if (m_readers == 0) return true;
     if (!queueLocked(entry, path, origin, origin, deep ? kDeepLevels : 0)) return false;
@@ -177,6 +179,27 @@ void ListingPrefetcher::dropLocked(std::uint32_t index) {
     freeLocked(index);
 }
 
+std::uint64_t ListingPrefetcher::blocksReadByThisThread() {
+#ifdef RUSAGE_THREAD
+    struct rusage usage {};
+    if (getrusage(RUSAGE_THREAD, &usage) == 0) return static_cast<std::uint64_t>(usage.ru_inblock);
+#endif
+    return 0;
+}
+
+void ListingPrefetcher::noteOwnRead(std::uint64_t blocksBefore) {
+    if (m_adapt.toCachedData) noteRead(blocksReadByThisThread() != blocksBefore);
+}
+
+// Lost updates between threads only shift the pause by a read or two.
+void ListingPrefetcher::noteRead(bool fromDisk) {
+    if (fromDisk) {
+        m_credit.store(kCachedReadsToPause, std::memory_order_relaxed);
+    } else if (m_credit.load(std::memory_order_relaxed) > 0) {
+        m_credit.fetch_sub(1, std::memory_order_relaxed);
+    }
+}
+
 bool ListingPrefetcher::mayStartLocked() const {
     return !m_queue.empty() && m_reading < m_readers && m_entriesHeld < kEntriesHeld;
 }
@@ -184,6 +207,7 @@ bool ListingPrefetcher::mayStartLocked() const {
 // The subfolders of a listing just read are asked for in its name, one level less deep, and
 // before anything older: the walk will be there soon.
 void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
+    if (!active()) return;
     const std::uint64_t batch = ++m_nextBatch;
     std::size_t queued = 0;
     std::string path;
@@ -215,7 +239,9 @@ void ListingPrefetcher::threadLoop() {
         ++m_reading;
         lock.unlock();
 
+        const std::uint64_t blocksBefore = blocksReadByThisThread();
         reader->readRoot(slot.path, slot.listing, m_stop);
+        if (m_adapt.toCachedData) noteRead(blocksReadByThisThread() != blocksBefore);
 
         lock.lock();
         --m_reading;

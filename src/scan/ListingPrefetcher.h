@@ -19,6 +19,12 @@
 
 namespace tarvolin::scan {
 
+// What read-ahead adapts to.
+struct ReadAheadAdapt {
+    bool toRotatingDisk = false;  // fewer threads read where a walk lies on a rotating disk
+    bool toCachedData = false;    // pause while reads find their data cached
+};
+
 // Owned by the scan thread's state beside the subtree pool; its threads live as long as it.
 // Walks ask for the subfolders they will enter soon and take each listing when they get there:
 //   beginWalk(…) → request(entry, path, origin)… → take(entry, out)… → withdraw(origin)
@@ -31,19 +37,25 @@ namespace tarvolin::scan {
 // read ahead too, a few levels down; a walk marks only folders with no cached folder below.
 // Memory stays bounded: at most kSlots folders are asked for or held, and reading pauses while
 // the listings held reach kEntriesHeld entries.
+//
+// Read-ahead only pays while listings come from the disk: on data in the page cache the walks
+// are bound by the cores, and handing listings between threads only adds work. So reads that
+// find everything cached in kCachedReadsToPause reads in a row pause it, and the first read that
+// has to go to the disk (the walks' own reads are counted too) resumes it.
 class ListingPrefetcher {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
+
+    static constexpr int kCachedReadsToPause = 256;
 
     static constexpr std::size_t kSlots = 512;
     static constexpr std::size_t kEntriesHeld = 128 * 1024;
     // How far below a walk's own request the threads read on their own.
     static constexpr unsigned kDeepLevels = 12;
 
-    // `stop` must outlive this object; the walks' stop flag. With `adaptToDisk`, fewer threads
-    // read for a walk on a rotating disk.
+    // `stop` must outlive this object; the walks' stop flag.
     ListingPrefetcher(unsigned threads, ReaderFactory makeReader, const std::atomic<bool>& stop,
-                      bool adaptToDisk = false);
+                      ReadAheadAdapt adapt = {});
     ~ListingPrefetcher();
     ListingPrefetcher(const ListingPrefetcher&) = delete;
     ListingPrefetcher& operator=(const ListingPrefetcher&) = delete;
@@ -63,6 +75,13 @@ public:
     // The walk of the folder that made `origin`'s requests has ended: none of them will be
     // taken any more.
     void withdraw(std::uint64_t origin);
+
+    // False while read-ahead pauses: requests are not worth making.
+    bool active() const { return m_credit.load(std::memory_order_relaxed) > 0; }
+    // A walk read a folder itself; `blocksBefore` is blocksReadByThisThread() before it.
+    void noteOwnRead(std::uint64_t blocksBefore);
+    // Blocks the calling thread has read from storage so far (Linux); 0 where unknown.
+    static std::uint64_t blocksReadByThisThread();
 
     // Listings read by the threads so far; for tests.
     std::uint64_t readCount() const { return m_readCount.load(std::memory_order_relaxed); }
@@ -93,10 +112,10 @@ private:
     };
     // Queued slots, the soonest first.
     struct Sooner {
-        const std::vector<Slot>* slots;
+        const std::vector<Slot>* table;
         bool operator()(std::uint32_t a, std::uint32_t b) const {
-            const Slot& x = (*slots)[a];
-            const Slot& y = (*slots)[b];
+            const Slot& x = (*table)[a];
+            const Slot& y = (*table)[b];
             return x.batch != y.batch ? x.batch > y.batch : x.sequence < y.sequence;
         }
     };
@@ -106,12 +125,14 @@ private:
     void freeLocked(std::uint32_t index);
     void dropLocked(std::uint32_t index);  // any state but Reading
     bool mayStartLocked() const;
+    void noteRead(bool fromDisk);
     void queueSubfoldersLocked(const Slot& slot);
     void threadLoop();
 
     ReaderFactory m_makeReader;
     const std::atomic<bool>& m_stop;
-    const bool m_adaptToDisk;
+    const ReadAheadAdapt m_adapt;
+    std::atomic<int> m_credit{kCachedReadsToPause};  // reads left before read-ahead pauses
     std::atomic<std::uint64_t> m_readCount{0};
 
     std::mutex m_mutex;

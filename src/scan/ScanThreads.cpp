@@ -43,10 +43,10 @@ ScanThreadPlan planScanThreads(unsigned threads, unsigned cores) {
     if (threads == 0) {
         plan.walkers = walkers;
         plan.readers = kDefaultScanThreads;
-        plan.adaptToDisk = true;
         return plan;
     }
     // A chosen count is what the user asked for: one thread is a plain walk in order.
+    plan.chosen = true;
     plan.walkers = std::min(walkers, threads);
     plan.readers = threads > plan.walkers ? threads : 0;
     return plan;

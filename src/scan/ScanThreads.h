@@ -25,7 +25,7 @@ unsigned scanThreadsFromEnvironment();
 struct ScanThreadPlan {
     unsigned walkers = 1;
     unsigned readers = 0;
-    bool adaptToDisk = false;  // fewer readers read where the folder lies on a rotating disk
+    bool chosen = false;  // the count was chosen, not taken from the machine
 };
 ScanThreadPlan planScanThreads(unsigned threads, unsigned cores);
 

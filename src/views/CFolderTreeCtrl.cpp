@@ -12,6 +12,7 @@
 #include "common/PathText.h"
 #include "scan/ScanController.h"
 #include "ui/Options.h"
+#include "views/FolderTreeFind.h"
 #include "views/FolderTreeModel.h"
 
 namespace tarvolin::views {
@@ -19,21 +20,6 @@ namespace {
 
 int historyCount() {
     return std::clamp(ui::readOption(ui::option::kHistoryCount), 0, 999);
-}
-
-std::string caseFolded(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path)).toCaseFolded().toUtf8().toStdString();
-}
-
-// Path identity on whole components: "/data" holds "/data/x" but not "/data2".
-enum class Match { None, Below, Same };
-
-Match matchPath(const std::string& candidate, const std::string& path, bool ignoreCase) {
-    if (candidate.empty()) return Match::None;
-    const std::string a = ignoreCase ? caseFolded(candidate) : candidate;
-    const std::string b = ignoreCase ? caseFolded(path) : path;
-    if (a == b) return Match::Same;
-    return isAtOrBelow(b, a) ? Match::Below : Match::None;
 }
 
 }  // namespace
@@ -59,7 +45,11 @@ CFolderTreeCtrl::CFolderTreeCtrl(scan::ScanController& scanner, const drives::Vo
         else
             viewport()->unsetCursor();
     });
+    connect(m_model, &FolderTreeModel::childrenListed, this, &CFolderTreeCtrl::resumeFindLater);
+    connect(m_model, &FolderTreeModel::itemsRemoved, this, &CFolderTreeCtrl::resumeFindLater);
 }
+
+CFolderTreeCtrl::~CFolderTreeCtrl() = default;
 
 QModelIndex CFolderTreeCtrl::selectedIndex() const {
     const QModelIndexList selected = selectionModel()->selectedIndexes();
@@ -93,75 +83,45 @@ void CFolderTreeCtrl::selectAndScan(const QModelIndex& index, bool record, bool 
 }
 
 void CFolderTreeCtrl::directScan(const std::string& path, bool bypassCache) {
+    m_find.reset();  // the user moved on
     m_currentScanPath = path;
     emit scanSubmitted(path, bypassCache);
     m_scanner.startFolderScan(path, bypassCache);
 }
 
-QModelIndex CFolderTreeCtrl::findBelow(const QModelIndex& start, const std::string& path,
-                                       bool ignoreCase, std::vector<std::string>& onTheWay) {
-    if (!m_model->ensureListed(start, kFindWait)) return {};
-    // Where an item sits counts before the target of a link above it, so a link back into the
-    // same tree does not take the item away from its own place.
-    QPersistentModelIndex sameTarget;
-    std::vector<QPersistentModelIndex> holders;
-    std::vector<QPersistentModelIndex> targetHolders;
-    for (int row = 0; row < m_model->rowCount(start); ++row) {
-        const QModelIndex child = m_model->index(row, 0, start);
-        // Computer has no path of its own: the volumes inside are the candidates.
-        if (m_model->kind(child) == FolderTreeModel::Kind::Computer) {
-            holders.emplace_back(child);
-            continue;
-        }
-        const Match byLocation = matchPath(m_model->location(child), path, ignoreCase);
-        if (byLocation == Match::Same) return child;
-        const Match byTarget = matchPath(m_model->scanPath(child), path, ignoreCase);
-        if (byTarget == Match::Same && !sameTarget.isValid()) sameTarget = child;
-        if (byLocation == Match::Below)
-            holders.emplace_back(child);
-        else if (byTarget == Match::Below)
-            targetHolders.emplace_back(child);
-    }
-    if (sameTarget.isValid()) return sameTarget;
-    const auto descend = [&](const QPersistentModelIndex& holder) -> QModelIndex {
-        if (!holder.isValid()) return {};
-        onTheWay.push_back(m_model->scanPath(holder));
-        const QModelIndex found = findBelow(holder, path, ignoreCase, onTheWay);
-        onTheWay.pop_back();
-        return found;
-    };
-    // Paths of locations grow with every step down, so that walk ends; a link's target does not.
-    for (const QPersistentModelIndex& holder : holders) {
-        if (const QModelIndex found = descend(holder); found.isValid()) return found;
-    }
-    for (const QPersistentModelIndex& holder : targetHolders) {
-        // A link back to a folder already on the way would lead round in circles.
-        if (holder.isValid() && std::find(onTheWay.begin(), onTheWay.end(),
-                                          m_model->scanPath(holder)) != onTheWay.end())
-            continue;
-        if (const QModelIndex found = descend(holder); found.isValid()) return found;
-    }
-    return {};
+CFolderTreeCtrl::Find CFolderTreeCtrl::findAndSelect(const std::string& rawPath, bool fromRoot,
+                                                     FindMiss miss) {
+    m_find.reset();
+    const std::string path = trimTrailingSeparator(rawPath);
+    if (path.empty()) return Find::Missing;
+    m_find = std::make_unique<FolderTreeFind>(*m_model, path,
+                                              fromRoot ? QModelIndex() : selectedIndex());
+    m_findMiss = miss;
+    return continueFind();
 }
 
-bool CFolderTreeCtrl::findAndSelect(const std::string& rawPath, bool fromRoot) {
-    const std::string path = trimTrailingSeparator(rawPath);
-    if (path.empty()) return false;
-    const QPersistentModelIndex selected = fromRoot ? QModelIndex() : selectedIndex();
-    QModelIndex found;
-    for (const bool ignoreCase : {false, true}) {
-        std::vector<std::string> onTheWay;
-        if (selected.isValid()) {
-            onTheWay.push_back(m_model->scanPath(selected));
-            found = findBelow(selected, path, ignoreCase, onTheWay);
-            onTheWay.clear();
-        }
-        if (!found.isValid()) found = findBelow({}, path, ignoreCase, onTheWay);
-        if (found.isValid()) break;
+CFolderTreeCtrl::Find CFolderTreeCtrl::continueFind() {
+    const FolderTreeFind::Step step = m_find->advance();
+    if (step == FolderTreeFind::Step::Waiting) return Find::Pending;
+    const std::unique_ptr<FolderTreeFind> find = std::move(m_find);
+    if (step == FolderTreeFind::Step::Found) {
+        selectAndScan(find->found(), true, false);
+        return Find::Selected;
     }
-    if (!found.isValid()) return false;
-    selectAndScan(found, true, false);
-    return true;
+    if (m_findMiss == FindMiss::ScanDirectly)
+        directScan(find->path(), false);
+    else
+        emit findFailed(tr("Folder not found: %1")
+                            .arg(QFile::decodeName(QByteArray::fromStdString(find->path()))));
+    return Find::Missing;
+}
+
+void CFolderTreeCtrl::resumeFindLater() {
+    if (m_find) QMetaObject::invokeMethod(this, &CFolderTreeCtrl::resumeFind, Qt::QueuedConnection);
+}
+
+void CFolderTreeCtrl::resumeFind() {
+    if (m_find && m_find->canAdvance()) continueFind();
 }
 
 void CFolderTreeCtrl::back() {

@@ -1,11 +1,10 @@
 // CFolderTreeCtrl: the folder browser tree, where every folder scan starts.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 #include <QPersistentModelIndex>
 #include <QPoint>
@@ -24,6 +23,7 @@ class VolumeSource;
 
 namespace tarvolin::views {
 
+class FolderTreeFind;
 class FolderTreeModel;
 
 // User-interface thread; owned by the main frame's "Folder Browser" dock through Qt's parenting.
@@ -35,12 +35,14 @@ class CFolderTreeCtrl : public QTreeView {
     Q_OBJECT
 
 public:
-    // Find-and-select waits at most this long for each folder on its way to be listed.
-    static constexpr std::chrono::milliseconds kFindWait{1500};
+    enum class Find { Selected, Pending, Missing };
+    // What a find that ends without an item does: say so (findFailed), or scan the path anyway.
+    enum class FindMiss { Report, ScanDirectly };
 
     // `scanner` and `volumes` must outlive the tree. `homePath` empty: the user's home folder.
     CFolderTreeCtrl(scan::ScanController& scanner, const drives::VolumeSource& volumes,
                     QWidget* parent = nullptr, std::string homePath = {});
+    ~CFolderTreeCtrl() override;
 
     // Selects the item and scans its path ("" for Computer: a scan that starts and ends at
     // once); `record` adds it to the history, `bypassCache` makes the walk ignore the cache.
@@ -48,9 +50,13 @@ public:
     // Finds the item of `path` below the selected item (drill-in), or from the top (path bar,
     // `fromRoot`), expanding the way, and select-and-scans it with history. The exact path wins
     // over one that differs only in case. A drill-in that finds nothing below the selected item
-    // (the selection moved by keyboard since the scan) looks from the top. False when no item
-    // matches.
-    bool findAndSelect(const std::string& path, bool fromRoot);
+    // (the selection moved by keyboard since the scan) looks from the top.
+    // The window never waits for a folder on the way to be read: when every folder is listed
+    // already the item is selected before the call returns (Selected) or the miss is handled
+    // (Missing); otherwise the find goes on as the listings come in (Pending). A newer find, or
+    // any scan handed over in between, drops a pending one.
+    Find findAndSelect(const std::string& path, bool fromRoot, FindMiss miss = FindMiss::Report);
+    bool isFindPending() const { return m_find != nullptr; }
     // Scans a path without touching the selection or the history.
     void directScan(const std::string& path, bool bypassCache);
 
@@ -83,6 +89,8 @@ signals:
     void contextMenuRequested(const std::string& path, const QPoint& globalPos);
     // Every scan this tree hands to the scanner, as it is handed over.
     void scanSubmitted(const std::string& path, bool bypassCache);
+    // A find ended without an item for its path; `message` is the text for the status bar.
+    void findFailed(const QString& message);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -92,10 +100,11 @@ protected:
 private:
     // True on the item's icon or label, not on the rest of its row.
     bool onItemContent(const QModelIndex& index, const QPoint& viewportPos) const;
-    // The prefix walk: an item with the path itself is taken before any item is descended into.
-    // `onTheWay` holds the scan paths of the items the walk is inside.
-    QModelIndex findBelow(const QModelIndex& start, const std::string& path, bool ignoreCase,
-                          std::vector<std::string>& onTheWay);
+    Find continueFind();
+    // Queued after every listing and removal while a find waits, so that the model is never
+    // changed from inside its own signals.
+    void resumeFindLater();
+    void resumeFind();
     void removeHistoryItems(const std::unordered_set<std::uint64_t>& ids);
     void expandTo(const QModelIndex& index);
 
@@ -107,6 +116,8 @@ private:
     std::uint64_t m_scannedItem = 0;  // item of the last select-and-scan, 0 when gone
     QPersistentModelIndex m_pressed;  // left press on an item's content, until the release
     bool m_pressedWasScanned = false;
+    std::unique_ptr<FolderTreeFind> m_find;  // the find waiting for a listing, if any
+    FindMiss m_findMiss = FindMiss::Report;
 };
 
 }  // namespace tarvolin::views

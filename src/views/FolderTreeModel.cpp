@@ -18,6 +18,8 @@ namespace tarvolin::views {
 namespace {
 
 constexpr int kPollMs = 25;
+// While a find waits for rows each poll step adds to the time until the item is selected.
+constexpr int kFindPollMs = 4;
 
 QString decodePath(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
@@ -313,6 +315,15 @@ bool FolderTreeModel::ensureListed(const QModelIndex& index, std::chrono::millis
     return node->state == ListState::Listed;
 }
 
+bool FolderTreeModel::listNow(const QModelIndex& index) {
+    Node* node = nodeOf(index);
+    if (node->state == ListState::Listed) return true;
+    if (node->state == ListState::NotListed) startListing(node);
+    node->wanted = true;
+    m_poll.setInterval(kFindPollMs);
+    return false;
+}
+
 void FolderTreeModel::refreshChildren(const QModelIndex& index) {
     Node* node = nodeOf(index);
     if (node->kind == Kind::Computer) {
@@ -330,15 +341,22 @@ void FolderTreeModel::pollListings() {
         // An earlier step of this loop may have removed the item with its parent's rows.
         if (m_pending.count(node) != 0) applyListing(node, false);
     }
+    if (std::none_of(m_pending.begin(), m_pending.end(),
+                     [](const Node* node) { return node->wanted; }))
+        m_poll.setInterval(kPollMs);
 }
 
 void FolderTreeModel::applyListing(Node* node, bool force) {
     const std::shared_ptr<FolderTreeListing> listing = node->listing;
     if (!listing) return;
     const bool hintsReady = listing->hintsReady();
+    bool rowsCame = false;
     if (!node->rowsApplied) {
-        const bool late = std::chrono::steady_clock::now() - listing->startedAt() >= kHintWait;
-        if (!hintsReady && !(listing->entriesReady() && (force || late))) return;
+        // A find waiting for the rows takes them as soon as they are read; the "+" buttons follow.
+        const bool withoutHints =
+            force || node->wanted ||
+            std::chrono::steady_clock::now() - listing->startedAt() >= kHintWait;
+        if (!hintsReady && !(listing->entriesReady() && withoutHints)) return;
         const std::vector<FolderTreeEntry> entries = listing->entries();
         std::vector<std::unique_ptr<Node>> fresh;
         fresh.reserve(entries.size());
@@ -349,6 +367,8 @@ void FolderTreeModel::applyListing(Node* node, bool force) {
         const bool wasListed = node->state == ListState::Listed;
         node->state = ListState::Listed;
         node->rowsApplied = true;
+        node->wanted = false;
+        rowsCame = true;
         mergeChildren(node, std::move(fresh));
         // The "+" the item showed before it was read goes away when it has no subfolder.
         if (!wasListed && node->children.empty()) {
@@ -363,6 +383,7 @@ void FolderTreeModel::applyListing(Node* node, bool force) {
         node->listing.reset();
         setPending(node, false);
     }
+    if (rowsCame) emit childrenListed(indexOf(node));
 }
 
 void FolderTreeModel::mergeChildren(Node* node, std::vector<std::unique_ptr<Node>> fresh) {

@@ -79,6 +79,10 @@ public:
     // Lists the item's children now unless they are there, waiting at most `wait` for the worker.
     // False when they did not come in time; they are then inserted when they come.
     bool ensureListed(const QModelIndex& index, std::chrono::milliseconds wait);
+    // Never waits: true when the item's children are there; otherwise its listing runs (started
+    // now unless it is running already) and childrenListed() follows as soon as the rows are
+    // read, ahead of the look into them.
+    bool listNow(const QModelIndex& index);
     // Reads the children of a listed item again (Computer: the volumes): vanished folders go with
     // their subtrees, new ones come in, the others stay as they are with their own children.
     void refreshChildren(const QModelIndex& index);
@@ -88,6 +92,8 @@ signals:
     // Emitted after the rows of removed items are gone, with the ids of every item removed.
     void itemsRemoved(const std::unordered_set<std::uint64_t>& ids);
     void listingPendingChanged(bool pending);
+    // The rows of the item's listing are in (its first one, or one that read it again).
+    void childrenListed(const QModelIndex& index);
 
 private:
     enum class ListState { NotListed, Listing, Listed };
@@ -107,6 +113,7 @@ private:
         ListState state = ListState::NotListed;
         std::shared_ptr<FolderTreeListing> listing;  // the worker reading the children, if any
         bool rowsApplied = false;                    // the listing's rows are in, hints may follow
+        bool wanted = false;                         // a find waits for the rows
         std::vector<std::unique_ptr<Node>> children;
     };
 

@@ -199,8 +199,10 @@ TEST_F(CReportGenDlgTest, ReportCommandsOpenTheGeneratorOnTheirPageWithTheBrowse
     FixedVolumesForTest volumes;
     app::CMainFrame frame(controller, volumes);
     frame.showFirstTime();
-    ASSERT_TRUE(frame.folderTree()->findAndSelect(tree.path("sub"), true));
-    ASSERT_TRUE(pumpUntil([&] { return !engine.hasWork(); }));
+    frame.folderTree()->findAndSelect(tree.path("sub"), true);
+    ASSERT_TRUE(pumpUntil([&] {
+        return frame.folderTree()->currentScanPath() == tree.path("sub") && !engine.hasWork();
+    }));
 
     struct Case {
         int command;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <climits>
@@ -29,7 +30,18 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::Pair;
 
+using Find = CFolderTreeCtrl::Find;
+
 constexpr std::chrono::milliseconds kWait{5000};
+
+// A find followed until it ends, as the user sees it once the listings on the way are in.
+Find findAndWait(CFolderTreeCtrl& tree, const std::string& path, bool fromRoot) {
+    QSignalSpy failed(&tree, &CFolderTreeCtrl::findFailed);
+    const Find result = tree.findAndSelect(path, fromRoot);
+    if (result != Find::Pending) return result;
+    EXPECT_TRUE(test::pumpUntil([&] { return !tree.isFindPending(); }));
+    return failed.isEmpty() ? Find::Selected : Find::Missing;
+}
 
 std::string canonical(const std::string& path) {
     char resolved[PATH_MAX];
@@ -173,8 +185,8 @@ TEST_F(CFolderTreeCtrlTest, HistoryKeepsItsCountAndDropsTheForwardBranch) {
             else if (*step >= '0' && *step <= '9')
                 ui::writeOption(ui::option::kHistoryCount, *step - '0');
             else
-                ASSERT_TRUE(
-                    tree.findAndSelect(this->tree.path(std::string("home/") + *step), true));
+                ASSERT_EQ(Find::Selected,
+                          findAndWait(tree, this->tree.path(std::string("home/") + *step), true));
         }
         std::vector<std::string> expected;
         for (const char* entry = c.entries; *entry != '\0'; ++entry)
@@ -197,7 +209,7 @@ TEST_F(CFolderTreeCtrlTest, UpRefreshAndComputerScanWhatTheirItemsStandFor) {
     EXPECT_FALSE(view().canRefresh());
     EXPECT_FALSE(view().canBack());
 
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/a/b"), true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/a/b"), true));
     view().up();
     EXPECT_EQ(selectedLocation(), tree.path("home/a"));
     view().up();
@@ -209,7 +221,7 @@ TEST_F(CFolderTreeCtrlTest, UpRefreshAndComputerScanWhatTheirItemsStandFor) {
     view().refresh();
     EXPECT_THAT(std::vector(scans.begin() + before, scans.end()), ElementsAre(Pair(home(), true)));
 
-    ASSERT_TRUE(view().findAndSelect("/", true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), "/", true));
     EXPECT_EQ(view().selectedIndex().parent(), model().computerIndex());
     view().up();  // from a volume to Computer, which has no path
     EXPECT_EQ(view().selectedIndex(), model().computerIndex());
@@ -248,7 +260,7 @@ TEST_F(CFolderTreeCtrlTest, RefreshWalksOnceWithTheCacheBypassed) {
         return fake->openedPaths();
     };
 
-    walkOnce([&] { ASSERT_TRUE(view().findAndSelect(tree.path("home/a"), true)); });
+    walkOnce([&] { ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/a"), true)); });
     // The same folder again without the flag comes from the cache below its own listing.
     EXPECT_THAT(walkOnce([&] { view().directScan(tree.path("home/a"), false); }),
                 ElementsAre(tree.path("home/a")));
@@ -292,7 +304,7 @@ TEST_F(CFolderTreeCtrlTest, FindAndSelectMatchesWholeComponentsExactPathFirst) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const std::size_t before = scans.size();
-        const bool found = view().findAndSelect(c.path, true);
+        const bool found = findAndWait(view(), c.path, true) == Find::Selected;
         EXPECT_EQ(found, !c.found.empty());
         if (!found) {
             EXPECT_EQ(scans.size(), before);
@@ -307,7 +319,7 @@ TEST_F(CFolderTreeCtrlTest, FindAndSelectMatchesWholeComponentsExactPathFirst) {
     EXPECT_FALSE(model().isListed(homeItem("dat")));
 
     // Outside the home folder the walk goes through Computer and "/".
-    ASSERT_TRUE(view().findAndSelect(tree.path("other/deep"), true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("other/deep"), true));
     EXPECT_EQ(selectedLocation(), tree.path("other/deep"));
     EXPECT_EQ(topOf(view().selectedIndex()), model().computerIndex());
 }
@@ -316,16 +328,107 @@ TEST_F(CFolderTreeCtrlTest, DrillInFindsTheChildOfTheScannedFolder) {
     tree.folder("home/docs");
     tree.folder("home/docs/sub");
     tree.folder("home/zz");
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/docs"), true));
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/docs/sub"), false));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/docs"), true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/docs/sub"), false));
     EXPECT_EQ(selectedLocation(), tree.path("home/docs/sub"));
     view().back();
 
     // The keyboard moved the selection away from the folder the list shows.
     view().selectionModel()->setCurrentIndex(homeItem("zz"), QItemSelectionModel::ClearAndSelect);
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/docs/sub"), false));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/docs/sub"), false));
     EXPECT_EQ(selectedLocation(), tree.path("home/docs/sub"));
     EXPECT_THAT(historyPaths(), ElementsAre(tree.path("home/docs"), tree.path("home/docs/sub")));
+}
+
+// The window never waits for a folder on the way: the find returns while the listings run and
+// selects the item when the last one is in. Once every folder is read it selects at once.
+TEST_F(CFolderTreeCtrlTest, FindReturnsBeforeTheListingsAndSelectsWhenTheyAreIn) {
+    for (const char* name : {"home/a", "home/a/b", "home/a/b/c", "home/z"})
+        tree.folder(name);
+    const std::string target = tree.path("home/a/b/c");
+
+    EXPECT_EQ(view().findAndSelect(target, true), Find::Pending);
+    EXPECT_FALSE(model().isListed(model().homeIndex()));  // not even the first folder's rows
+    EXPECT_FALSE(view().selectedIndex().isValid());
+    EXPECT_TRUE(scans.empty());
+
+    ASSERT_TRUE(test::pumpUntil([&] { return !view().isFindPending(); }));
+    EXPECT_EQ(selectedLocation(), target);
+    EXPECT_TRUE(view().isExpanded(view().selectedIndex().parent()));
+    EXPECT_THAT(scans, ElementsAre(Pair(target, false)));
+    EXPECT_FALSE(model().isListed(homeItem("z")));  // off the way, never read
+
+    EXPECT_EQ(view().findAndSelect(tree.path("home/a"), true), Find::Selected);
+    EXPECT_EQ(selectedLocation(), tree.path("home/a"));
+    EXPECT_EQ(view().findAndSelect(tree.path("home/a/b"), false), Find::Selected);
+    EXPECT_EQ(selectedLocation(), tree.path("home/a/b"));
+    EXPECT_THAT(historyPaths(), ElementsAre(target, tree.path("home/a"), tree.path("home/a/b")));
+}
+
+// A path that no listing holds ends in one status-bar text once every folder that could hold it
+// is read; the selection and the history stay.
+TEST_F(CFolderTreeCtrlTest, AFindThatReachesNoItemSaysSo) {
+    for (const char* name : {"home/a", "home/a/b", "home/keep"})
+        tree.folder(name);
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/keep"), true));
+    QSignalSpy failed(&view(), &CFolderTreeCtrl::findFailed);
+    const std::string missing = tree.path("home/a/b/gone/deeper");
+
+    EXPECT_EQ(view().findAndSelect(missing, false), Find::Pending);
+    ASSERT_TRUE(test::pumpUntil([&] { return !view().isFindPending(); }));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.front().front().toString(),
+              QStringLiteral("Folder not found: ") + QString::fromStdString(missing));
+    EXPECT_TRUE(model().isListed(homeItem("a/b")));
+    EXPECT_EQ(selectedLocation(), tree.path("home/keep"));
+    EXPECT_THAT(historyPaths(), ElementsAre(tree.path("home/keep")));
+    EXPECT_EQ(scans.size(), 1u);
+
+    // Everything on the way is read now: the miss is told before the call returns.
+    EXPECT_EQ(view().findAndSelect(missing, true), Find::Missing);
+    EXPECT_EQ(failed.count(), 2);
+    // Asked to, a miss scans the path itself instead, still without touching the selection.
+    EXPECT_EQ(view().findAndSelect(missing, true, CFolderTreeCtrl::FindMiss::ScanDirectly),
+              Find::Missing);
+    EXPECT_EQ(failed.count(), 2);
+    EXPECT_EQ(scans.back(), std::make_pair(missing, false));
+    EXPECT_EQ(selectedLocation(), tree.path("home/keep"));
+}
+
+// While a find waits the user may move on, and the tree may change under it.
+TEST_F(CFolderTreeCtrlTest, APendingFindGivesWayToWhatHappensMeanwhile) {
+    for (const char* name : {"home/a", "home/a/deep", "home/b", "vol", "vol/x"})
+        tree.folder(name);
+    volumes.m_volumes = {"/", tree.path("vol")};
+    QSignalSpy failed(&view(), &CFolderTreeCtrl::findFailed);
+    const auto settle = [&] {
+        return test::pumpUntil(
+            [&] { return !view().isFindPending() && !model().isListingPending(); });
+    };
+
+    // A newer find replaces the one still waiting.
+    EXPECT_EQ(view().findAndSelect(tree.path("home/a/deep"), true), Find::Pending);
+    EXPECT_EQ(view().findAndSelect(tree.path("home/b"), true), Find::Pending);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(selectedLocation(), tree.path("home/b"));
+    EXPECT_THAT(scans, ElementsAre(Pair(tree.path("home/b"), false)));
+
+    // So does any scan handed over meanwhile, here from a click.
+    EXPECT_EQ(view().findAndSelect(tree.path("home/a/deep"), true), Find::Pending);
+    click(labelPoint(model().homeIndex()));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(view().selectedIndex(), model().homeIndex());
+    EXPECT_THAT(historyPaths(), ElementsAre(tree.path("home/b"), home()));
+
+    // The folder waited for goes ("/" leaves the volumes): the walk goes on without it and finds
+    // the path in the other volume that holds it.
+    EXPECT_EQ(view().findAndSelect(tree.path("vol/x"), true), Find::Pending);
+    volumes.m_volumes = {tree.path("vol")};
+    model().refreshChildren(model().computerIndex());
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(selectedLocation(), tree.path("vol/x"));
+    EXPECT_EQ(view().selectedIndex().parent().parent(), model().computerIndex());
+    EXPECT_TRUE(failed.isEmpty());
 }
 
 TEST_F(CFolderTreeCtrlTest, ALinkedFolderScansItsTargetAndFindsItsChildren) {
@@ -340,11 +443,11 @@ TEST_F(CFolderTreeCtrlTest, ALinkedFolderScansItsTargetAndFindsItsChildren) {
     EXPECT_EQ(view().currentScanPath(), target);
 
     // Drill-in names the child by the scanned path; the path bar may name it through the link.
-    ASSERT_TRUE(view().findAndSelect(target + "/inside", false));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), target + "/inside", false));
     EXPECT_EQ(selectedLocation(), tree.path("home/ln/inside"));
     EXPECT_EQ(scans.back().first, target + "/inside");
     view().up();
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/ln/inside"), true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/ln/inside"), true));
     EXPECT_EQ(selectedLocation(), tree.path("home/ln/inside"));
 }
 
@@ -352,7 +455,8 @@ TEST_F(CFolderTreeCtrlTest, RemovedFoldersLeaveTheHistoryWithThePositionInsideIt
     for (const char* name : {"a", "b", "c"})
         tree.folder(std::string("home/") + name);
     for (const char* name : {"a", "b", "c"})
-        ASSERT_TRUE(view().findAndSelect(tree.path(std::string("home/") + name), true));
+        ASSERT_EQ(Find::Selected,
+                  findAndWait(view(), tree.path(std::string("home/") + name), true));
     view().back();
     ASSERT_EQ(view().history().position(), 1);
 
@@ -369,7 +473,7 @@ TEST_F(CFolderTreeCtrlTest, RemovedFoldersLeaveTheHistoryWithThePositionInsideIt
 
     // Reading the selected folder's children again scans it again, from the cache.
     tree.folder("home/a/new");
-    ASSERT_TRUE(view().findAndSelect(tree.path("home/a"), true));
+    ASSERT_EQ(Find::Selected, findAndWait(view(), tree.path("home/a"), true));
     ASSERT_TRUE(model().ensureListed(view().selectedIndex(), kWait));
     view().refreshChildrenOf(tree.path("home/a/"));
     EXPECT_EQ(scans.back(), std::make_pair(tree.path("home/a"), false));
