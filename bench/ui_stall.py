@@ -8,10 +8,14 @@ Runs `tarvolin TREE` under xvfb-run with the stall probe on (TARVOLIN_STALL_PROB
 HOME and XDG_CONFIG_HOME (the user's settings stay untouched) and "RefreshFreq" 1, so that the
 view refreshes every second while the walk goes on. The probe's 10 ms timer records how late
 each tick fires from the scan's start until a second after it completed; then it drills into
-the largest subfolders (answered from the folder cache) and back, and the program quits. The
-script prints the worst stall and the 99th percentile of the lateness, the drill-in times and
-the peak RSS of the window process after the scan and at exit. Without --tree the large
-reference tree of scan_vs_du.py is used (generated once). The cache is warmed before the runs.
+the largest subfolders (answered from the folder cache) and back, a second apart, and the
+program quits. The script prints the worst stall (with the CPU time the UI thread got during
+it: far less means it waited for a core or a lock) and the 99th percentile of the lateness,
+the longest events and paints, each drill-in's UI-thread work (the activation plus the
+handling of the scan's start and completion), its repaints and when its rows were listed and
+drawn, and the peak RSS of the window process after the scan, after the drill-ins and at exit.
+Without --tree the large reference tree of scan_vs_du.py is used (generated once). The cache
+is warmed before the runs.
 """
 import argparse
 import json
@@ -137,10 +141,12 @@ def main():
             drill_medians.append(statistics.median(drills))
             drawn_medians.append(statistics.median(drawn))
         print(f"run {rep}: scan {scan['scan_ms'] / 1000:6.2f} s, {scan['ticks']} ticks; "
-              f"worst stall {scan['worst_ms']:7.1f} ms at {scan['worst_at_ms'] / 1000:.2f} s, "
+              f"worst stall {scan['worst_ms']:7.1f} ms at {scan['worst_at_ms'] / 1000:.2f} s "
+              f"(UI thread on a core {scan['worst_cpu_ms']:.1f} ms of it), "
               f"p99 {scan['p99_ms']:5.1f} ms; after the window's first paint: worst "
               f"{painted['worst_ms']:5.1f} ms, p99 {painted['p99_ms']:5.1f} ms")
         print(f"       longest events: {describe_events(scan['longest_events'], 3)}")
+        print(f"       longest paints: {describe_events(scan['longest_paints'], 3)}")
         print(f"       drill-in {describe_steps(probe['drill_ins'])}")
         print(f"       back     {describe_steps(probe['backs'])}")
         print(f"       stalls while drilling: worst {probe['drill']['worst_ms']:.1f} ms; "

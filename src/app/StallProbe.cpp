@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <utility>
 
 #include <QCoreApplication>
@@ -29,6 +30,12 @@ namespace {
 constexpr QEvent::Type kShownEvent = QEvent::Type(QEvent::User + 1);
 constexpr std::chrono::milliseconds kStepPause{1000};
 
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
+}
+
 double msBetween(std::chrono::steady_clock::time_point from,
                  std::chrono::steady_clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -49,16 +56,18 @@ QJsonObject statsJson(const LatenessStats& stats) {
     return QJsonObject{{QStringLiteral("ticks"), static_cast<qint64>(stats.count())},
                        {QStringLiteral("worst_ms"), stats.worst()},
                        {QStringLiteral("worst_at_ms"), stats.worstAt()},
+                       {QStringLiteral("worst_cpu_ms"), stats.worstCpu()},
                        {QStringLiteral("p99_ms"), stats.percentile(99)}};
 }
 
 }  // namespace
 
-void LatenessStats::add(double ms, double atMs) {
+void LatenessStats::add(double ms, double atMs, double cpuMs) {
     m_samples.push_back(ms);
     if (m_samples.size() == 1 || ms > m_worst) {
         m_worst = ms;
         m_worstAt = atMs;
+        m_worstCpu = cpuMs;
     }
 }
 
@@ -150,14 +159,19 @@ double StallProbe::sinceStart() const {
 
 void StallProbe::tick() {
     const auto now = std::chrono::steady_clock::now();
+    const double cpu = threadCpuMs();
     const double late = std::max(0.0, msBetween(m_lastTick, now) - double(kTick.count()));
+    const double lateCpu = std::max(0.0, cpu - m_lastTickCpuMs);
     m_lastTick = now;
+    m_lastTickCpuMs = cpu;
     const bool firstPaintTick = std::exchange(m_firstPaintTick, false);
     if (m_phase == Phase::Scanning || m_phase == Phase::Settling) {
-        m_scanStalls.add(late, sinceStart());
-        if (m_framePainted && !firstPaintTick) m_paintedScanStalls.add(late, sinceStart());
+        m_scanStalls.add(late, sinceStart(), lateCpu);
+        if (m_framePainted && !firstPaintTick) {
+            m_paintedScanStalls.add(late, sinceStart(), lateCpu);
+        }
     } else if (m_phase == Phase::Drilling) {
-        m_drillStalls.add(late, sinceStart());
+        m_drillStalls.add(late, sinceStart(), lateCpu);
     }
 }
 
@@ -168,6 +182,7 @@ void StallProbe::onScanStarting() {
     // Whatever ran before the scan (start-up, finding the folder) is not the scan's.
     m_phase = Phase::Scanning;
     m_start = m_lastTick = std::chrono::steady_clock::now();
+    m_lastTickCpuMs = threadCpuMs();
 }
 
 void StallProbe::onScanComplete(bool /*stopped*/) {

@@ -23,10 +23,13 @@ class CMainFrame;
 // Lateness samples of one phase, in milliseconds.
 class LatenessStats {
 public:
-    void add(double ms, double atMs);
+    // `cpuMs`: the CPU time the thread got since the tick before. Far below `ms` means it was
+    // not working but waiting: for a lock, or for a core.
+    void add(double ms, double atMs, double cpuMs = 0);
     std::size_t count() const { return m_samples.size(); }
     double worst() const { return m_worst; }
     double worstAt() const { return m_worstAt; }  // when the worst sample was taken
+    double worstCpu() const { return m_worstCpu; }
     // Nearest rank: the smallest sample that `percent` % of the samples do not exceed; 0
     // without samples.
     double percentile(double percent) const;
@@ -35,6 +38,7 @@ private:
     std::vector<double> m_samples;
     double m_worst = 0;
     double m_worstAt = 0;
+    double m_worstCpu = 0;
 };
 
 // UI thread; owned by the application, made only when the benchmark asks for it. A timer ticks
@@ -113,6 +117,7 @@ private:
     Phase m_phase = Phase::Waiting;
     std::chrono::steady_clock::time_point m_start;  // the first scan's start
     std::chrono::steady_clock::time_point m_lastTick;
+    double m_lastTickCpuMs = 0;
     double m_scanMs = 0;
     double m_settledMs = 0;
     long m_peakRssKb = -1;

@@ -39,18 +39,19 @@ TEST(LatenessStatsTest, WorstAndNearestRankPercentiles) {
     EXPECT_EQ(one.percentile(1), 7);
     EXPECT_EQ(one.percentile(99), 7);
 
-    // 1..100 in random order, taken at time 1000 + value: one outlier sets the worst but not
-    // the 99th percentile.
+    // 1..100 in random order, taken at time 1000 + value with half of it on a core: the
+    // largest sets the worst but not the 98th percentile.
     std::vector<double> values(100);
     std::iota(values.begin(), values.end(), 1.0);
     std::shuffle(values.begin(), values.end(), std::mt19937(4));
     LatenessStats stats;
     for (double v : values)
-        stats.add(v, 1000 + v);
-    stats.add(100, 5000);  // an equal worst later on does not move the worst's time
+        stats.add(v, 1000 + v, v / 2);
+    stats.add(100, 5000, 1);  // an equal worst later on does not move the worst's time
     EXPECT_EQ(stats.count(), 101u);
     EXPECT_EQ(stats.worst(), 100);
     EXPECT_EQ(stats.worstAt(), 1100);
+    EXPECT_EQ(stats.worstCpu(), 50);
     EXPECT_EQ(stats.percentile(50), 51);  // rank ceil(50.5) = 51
     EXPECT_EQ(stats.percentile(98), 99);  // rank ceil(98.98) = 99
     EXPECT_EQ(stats.percentile(100), 100);
