@@ -160,5 +160,22 @@ TEST_F(ScanHistoryInFrameTest, CachedDrillDownsAndSwitchedOffHistorySaveNothing)
         << frame->statusText().toStdString();
 }
 
+// The last result is let go as the next scan starts, not when that scan's own result replaces
+// it: two snapshots of a large tree at once would raise the window's peak memory.
+TEST_F(ScanHistoryInFrameTest, TheLastResultIsFreedOnceTheNextScanHasStarted) {
+    scan("/A", true);
+    std::weak_ptr<const FolderSnapshot> last = history.lastResult();
+    ASSERT_FALSE(last.expired());
+
+    tree->block("/A/sub");
+    controller.startFolderScan("/A", true);
+    ASSERT_TRUE(pumpUntil([&] { return frame->statusText() == QLatin1String("/A/sub"); }));
+    EXPECT_EQ(history.lastResult(), nullptr);
+    EXPECT_TRUE(last.expired());  // while the walk still waits
+
+    tree->release("/A/sub");
+    ASSERT_TRUE(pumpUntil([&] { return !controller.isRunning() && history.lastResult(); }));
+}
+
 }  // namespace
 }  // namespace tarvolin::history
