@@ -2,11 +2,14 @@
 """Times `tarvolin-cli scan TREE --format json` against `du -s -b TREE` on generated trees.
 
     bench/scan_vs_du.py [--trees medium,large] [--reps 7] [--dir /tmp/tarvolin-bench]
+                        [--threads-list 2,16]
 
 Trees come from the shared generator (sparse files: they cost inodes, not disk) and are kept
-between runs. Both programs run alternately on a warm cache; the script prints the median
-wall times, their ratio and the peak RSS of each, and checks the scan's totals against the
-generator's manifest so that a fast wrong answer cannot pass.
+between runs. The scan (by default and with each --threads count), the report scan, du and
+the bare limit walker with 2 threads run in turns on a warm cache; the script prints the
+median wall times, their ratios to du and to the limit walker, and the peak RSS of each, and
+checks the scan's totals against the generator's manifest so that a fast wrong answer cannot
+pass.
 """
 import argparse
 import json
@@ -73,35 +76,73 @@ def check_totals(cli, tree, manifest):
     return problems
 
 
+def build_limitwalk():
+    """The bare walker of the shared tools: the physical limit of a walk with N threads."""
+    source = os.path.join(os.path.dirname(ROOT), "shared", "tools", "limitwalk.cpp")
+    out = os.path.join(ROOT, "build", "bench", "limitwalk")
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run(["g++", "-std=c++20", "-O2", "-pthread", "-o", out, source], check=True)
+    return out
+
+
+def run_in_turns(commands, reps, before_each=None):
+    """Runs every command once per repetition, rotating who goes first; returns medians and
+    peak RSS (KiB) by label."""
+    times = {label: [] for label in commands}
+    peaks = {label: [] for label in commands}
+    labels = list(commands)
+    for rep in range(reps):
+        for label in labels[rep % len(labels):] + labels[:rep % len(labels)]:
+            if before_each:
+                before_each()
+            elapsed, peak = timed(commands[label])
+            times[label].append(elapsed)
+            peaks[label].append(peak)
+    return ({label: statistics.median(values) for label, values in times.items()},
+            {label: max(values) for label, values in peaks.items()})
+
+
+def print_table(medians, peaks, du_label, limit_label):
+    du, limit = medians[du_label], medians[limit_label]
+    for label, median in medians.items():
+        print(f"  {label:<30} {median:7.3f} s  {median / du:5.2f} x du  "
+              f"{median / limit:5.2f} x {limit_label}  peak RSS {peaks[label] / 1024:6.1f} MB")
+
+
+def scan_commands(cli, tree, threads_list):
+    commands = {"tarvolin scan": [cli, "scan", tree, "--format", "json"]}
+    for threads in threads_list:
+        commands[f"tarvolin scan --threads {threads}"] = commands["tarvolin scan"] + [
+            "--threads", str(threads)]
+    commands["tarvolin report"] = [cli, "report", tree, "--largest", "--format", "json"]
+    return commands
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--trees", default="medium,large")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--dir", default="/tmp/tarvolin-bench")
+    parser.add_argument("--threads-list", default="2,16",
+                        help="also time the scan with each of these --threads counts")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     cli = build_cli()
+    walker = build_limitwalk()
+    threads_list = [int(t) for t in args.threads_list.split(",") if t]
 
     for name in args.trees.split(","):
         tree, manifest = ensure_tree(args.dir, name)
         problems = check_totals(cli, tree, manifest)
         print(f"\n{name}: {manifest['dirs']:,} folders, {manifest['files']:,} files; totals "
               + ("match the manifest" if not problems else "WRONG: " + "; ".join(problems[:5])))
-        scan_cmd = [cli, "scan", tree, "--format", "json"]
-        du_cmd = ["du", "-s", "-b", tree]
-        timed(du_cmd)  # warm the cache
-        ours, theirs, our_rss, their_rss = [], [], [], []
-        for _ in range(args.reps):
-            t, rss = timed(du_cmd)
-            theirs.append(t)
-            their_rss.append(rss)
-            t, rss = timed(scan_cmd)
-            ours.append(t)
-            our_rss.append(rss)
-        ours_m, theirs_m = statistics.median(ours), statistics.median(theirs)
-        print(f"  du -s -b       median {theirs_m:7.3f} s  peak RSS {max(their_rss) / 1024:6.1f} MB")
-        print(f"  tarvolin scan  median {ours_m:7.3f} s  peak RSS {max(our_rss) / 1024:6.1f} MB")
-        print(f"  ratio tarvolin/du = {ours_m / theirs_m:.2f}  ({args.reps} runs each, warm cache)")
+        commands = scan_commands(cli, tree, threads_list)
+        commands["du -s -b"] = ["du", "-s", "-b", tree]
+        commands["limitwalk -t 2"] = [walker, "-t", "2", "-m", "statx", tree]
+        timed(commands["du -s -b"])  # warm the cache
+        medians, peaks = run_in_turns(commands, args.reps)
+        print(f"  warm cache, medians of {args.reps}, programs in turns")
+        print_table(medians, peaks, "du -s -b", "limitwalk -t 2")
 
 
 if __name__ == "__main__":

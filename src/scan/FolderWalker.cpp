@@ -170,7 +170,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
     m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device, m_pool == nullptr);
     if (!openedListing(root, path, &sink)) {
         root.node.reset();
         return nullptr;
@@ -374,9 +374,10 @@ void FolderWalker::openChild(const Listing& parent, const DirEntry& entry, Listi
         m_reader.adoptChild(parent, entry, child);
         return;
     }
-    const std::uint64_t blocksBefore = ListingPrefetcher::blocksReadByThisThread();
+    const bool measure = m_prefetcher->measureOwnRead();
+    const std::uint64_t blocksBefore = measure ? ListingPrefetcher::blocksReadByThisThread() : 0;
     m_reader.readChild(parent, entry, m_path, child, m_stop);
-    m_prefetcher->noteOwnRead(blocksBefore);
+    if (measure) m_prefetcher->noteOwnRead(blocksBefore);
 }
 
 // Keeps as many subfolders of the folder at `depth` asked for ahead of the walk as the
@@ -431,7 +432,8 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
     ReportErrorSink errors(listener);
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
+    // The report walk has no helpers: the threads reading ahead are its only other cores.
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device, true);
     if (!openedListing(root, path, &errors)) return;
     m_path = path;
     root.pathLength = m_path.size();

@@ -64,7 +64,7 @@ ListingPrefetcher::~ListingPrefetcher() {
     }
 }
 
-void ListingPrefetcher::beginWalk(std::uint64_t device) {
+void ListingPrefetcher::beginWalk(std::uint64_t device, bool evenWhenCached) {
     const unsigned readers =
         m_adapt.toRotatingDisk && isOnRotatingDisk(device) ? kRotatingDiskThreads : threads();
     std::lock_guard lock(m_mutex);
@@ -72,6 +72,7 @@ void ListingPrefetcher::beginWalk(std::uint64_t device) {
         if (m_slots[i].state != State::Free && !m_slots[i].abandoned) dropLocked(i);
     }
     m_readers = std::min(readers, threads());
+    m_evenWhenCached.store(evenWhenCached, std::memory_order_relaxed);
 }
 
 std::uint64_t ListingPrefetcher::newOrigin() {
@@ -92,6 +93,7 @@ bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path, st
 }
 
 bool ListingPrefetcher::take(const DirEntry& entry, Listing& out) {
+    if (m_slotsInUse.load(std::memory_order_acquire) == 0) return false;
     const Identity identity{entry.device, entry.inode};
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -101,13 +103,14 @@ bool ListingPrefetcher::take(const DirEntry& entry, Listing& out) {
         Slot& slot = m_slots[index];
         switch (slot.state) {
             case State::Reading:
+                slot.awaited = true;
                 m_readDone.wait(lock);
                 continue;  // the slot may have changed hands meanwhile
             case State::Ready:
                 m_entriesHeld -= slot.listing.entries.size();
                 moveListing(slot.listing, out);
                 freeLocked(index);
-                if (mayStartLocked()) m_workChanged.notify_all();
+                if (mayStartLocked()) m_workChanged.notify_one();
                 return true;
             default:
                 dropLocked(index);
@@ -135,6 +138,7 @@ bool ListingPrefetcher::queueLocked(const DirEntry& entry, std::string_view path
     Slot& slot = m_slots[index];
     slot.state = State::Queued;
     slot.abandoned = false;
+    slot.awaited = false;
     slot.deepLevels = deepLevels;
     slot.identity = identity;
     slot.origin = origin;
@@ -143,6 +147,7 @@ bool ListingPrefetcher::queueLocked(const DirEntry& entry, std::string_view path
     slot.path.assign(path);
     m_byIdentity.emplace(identity, index);
     m_queue.insert(index);
+    m_slotsInUse.fetch_add(1, std::memory_order_release);
     return true;
 }
 
@@ -153,6 +158,7 @@ void ListingPrefetcher::freeLocked(std::uint32_t index) {
     slot.state = State::Free;
     slot.abandoned = false;
     m_free.push_back(index);
+    m_slotsInUse.fetch_sub(1, std::memory_order_release);
 }
 
 void ListingPrefetcher::dropLocked(std::uint32_t index) {
@@ -185,6 +191,12 @@ std::uint64_t ListingPrefetcher::blocksReadByThisThread() {
     if (getrusage(RUSAGE_THREAD, &usage) == 0) return static_cast<std::uint64_t>(usage.ru_inblock);
 #endif
     return 0;
+}
+
+bool ListingPrefetcher::measureOwnRead() {
+    constexpr unsigned kSampleEvery = 8;
+    return m_adapt.toCachedData &&
+           (active() || m_ownReads.fetch_add(1, std::memory_order_relaxed) % kSampleEvery == 0);
 }
 
 void ListingPrefetcher::noteOwnRead(std::uint64_t blocksBefore) {
@@ -223,7 +235,9 @@ void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
             break;
         }
     }
-    if (queued > 0) m_workChanged.notify_all();
+    // This thread reads one of them; the others are for threads that wait.
+    for (std::size_t i = 1; i < queued; ++i)
+        m_workChanged.notify_one();
 }
 
 void ListingPrefetcher::threadLoop() {
@@ -265,7 +279,8 @@ void ListingPrefetcher::threadLoop() {
                 slot.state = State::Dropped;
             }
         }
-        m_readDone.notify_all();
+        // Only a walk that waits for this very folder is woken.
+        if (std::exchange(slot.awaited, false)) m_readDone.notify_all();
     }
 }
 

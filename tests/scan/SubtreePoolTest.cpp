@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "common/PathText.h"
+#include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/FolderCache.h"
 #include "scan/FolderWalker.h"
@@ -258,6 +259,53 @@ TEST(SubtreePool, StoppingLeavesNothingOpenAndTheNextWalkComplete) {
         }
         EXPECT_EQ(openDescriptors(), descriptorsBefore) << readers;
     }
+}
+
+// Stop, a newer request and exit while 32 threads read: every walk ends, the next one is
+// complete, and no descriptor stays open (the sanitizer builds see what is freed twice).
+TEST(CFolderEnumThread, StopNewerRequestAndExitDuringAThirtyTwoThreadWalk) {
+    test::TempTree tree;
+    for (int i = 0; i < 60; ++i) {
+        const std::string top = "t" + std::to_string(i);
+        tree.folder(top);
+        for (int j = 0; j < 10; ++j) {
+            tree.folder(top + "/m" + std::to_string(j));
+            tree.file(top + "/m" + std::to_string(j) + "/f", i + j);
+        }
+    }
+    const int descriptorsBefore = openDescriptors();
+    {
+        CFolderEnumThread thread(32);
+        thread.start();
+        auto listener = std::make_shared<test::RecordingListener>();
+        std::atomic<int> entered{0};
+        listener->onEntering = [&](const std::string&) {
+            if (++entered == 50) thread.stopScan();
+        };
+        auto document = std::make_shared<CTarvolinDoc>();
+        ASSERT_EQ(thread.startFolderScan(tree.root(), true, listener, document), 0u);
+        ASSERT_TRUE(listener->waitForCompletions(1));
+        EXPECT_TRUE(listener->completions()[0].stopped);
+
+        listener->onEntering = {};
+        ASSERT_EQ(thread.startFolderScan(tree.root(), true, listener, document), 0u);
+        ASSERT_EQ(thread.startFolderScan(tree.root(), true, listener, document), 0u);
+        ASSERT_TRUE(listener->waitForCompletions(2));
+        while (thread.hasWork())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto totals = thread.lastRootTotals();
+        ASSERT_TRUE(totals.has_value());
+        EXPECT_EQ(totals->fileCount, 600u);
+        EXPECT_EQ(totals->folderCount, 660u);
+
+        ScanRequest report;
+        report.path = tree.root();
+        report.listener = listener;
+        report.mode = ScanMode::Report;
+        ASSERT_EQ(thread.SubmitScanRequest(std::move(report)), 0u);
+        EXPECT_TRUE(thread.stopThread());
+    }
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
 }
 
 }  // namespace
