@@ -25,6 +25,7 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # importing the helpers leaves nothing behind in bench/
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from scan_vs_du import ROOT, ensure_tree  # noqa: E402
 
