@@ -88,7 +88,7 @@ bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path, st
     std::lock_guard lock(m_mutex);
     if (m_readers == 0) return true;
     if (!queueLocked(entry, path, origin, origin, deep ? kDeepLevels : 0)) return false;
-    if (mayStartLocked()) m_workChanged.notify_one();
+    wakeLocked();
     return true;
 }
 
@@ -110,7 +110,7 @@ bool ListingPrefetcher::take(const DirEntry& entry, Listing& out) {
                 m_entriesHeld -= slot.listing.entries.size();
                 moveListing(slot.listing, out);
                 freeLocked(index);
-                if (mayStartLocked()) m_workChanged.notify_one();
+                wakeLocked();
                 return true;
             default:
                 dropLocked(index);
@@ -219,7 +219,8 @@ bool ListingPrefetcher::mayStartLocked() const {
 // The subfolders of a listing just read are asked for in its name, one level less deep, and
 // before anything older: the walk will be there soon.
 void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
-    if (!active()) return;
+    // Half the slots stay for what the walks ask for themselves: they need those sooner.
+    if (!active() || m_free.size() < kSlots / 2) return;
     const std::uint64_t batch = ++m_nextBatch;
     std::size_t queued = 0;
     std::string path;
@@ -235,16 +236,29 @@ void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
             break;
         }
     }
-    // This thread reads one of them; the others are for threads that wait.
-    for (std::size_t i = 1; i < queued; ++i)
+    if (queued > 0) wakeLocked();
+}
+
+// A thread that is awake takes the next request within microseconds, and waking one costs more
+// than many reads from the cache: only requests beyond the threads awake wake another.
+void ListingPrefetcher::wakeLocked() {
+    while (m_sleeping > m_wakesPending && mayStartLocked() &&
+           m_queue.size() > threads() - m_sleeping + m_wakesPending) {
+        ++m_wakesPending;
         m_workChanged.notify_one();
+    }
 }
 
 void ListingPrefetcher::threadLoop() {
     const std::unique_ptr<DirectoryReader> reader = m_makeReader();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_workChanged.wait(lock, [this] { return m_quit || mayStartLocked(); });
+        while (!m_quit && !mayStartLocked()) {
+            ++m_sleeping;
+            m_workChanged.wait(lock);
+            --m_sleeping;
+            if (m_wakesPending > 0) --m_wakesPending;
+        }
         if (m_quit) return;
         const std::uint32_t index = *m_queue.begin();
         m_queue.erase(m_queue.begin());
@@ -253,9 +267,11 @@ void ListingPrefetcher::threadLoop() {
         ++m_reading;
         lock.unlock();
 
-        const std::uint64_t blocksBefore = blocksReadByThisThread();
+        // A walk that reads ahead even on cached data does not need to know.
+        const bool measure = m_adapt.toCachedData && !m_evenWhenCached.load();
+        const std::uint64_t blocksBefore = measure ? blocksReadByThisThread() : 0;
         reader->readRoot(slot.path, slot.listing, m_stop);
-        if (m_adapt.toCachedData) noteRead(blocksReadByThisThread() != blocksBefore);
+        if (measure) noteRead(blocksReadByThisThread() != blocksBefore);
 
         lock.lock();
         --m_reading;

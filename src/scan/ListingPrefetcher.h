@@ -134,6 +134,7 @@ private:
     void freeLocked(std::uint32_t index);
     void dropLocked(std::uint32_t index);  // any state but Reading
     bool mayStartLocked() const;
+    void wakeLocked();
     void noteRead(bool fromDisk);
     void queueSubfoldersLocked(const Slot& slot);
     void threadLoop();
@@ -159,6 +160,8 @@ private:
     std::size_t m_entriesHeld = 0;
     unsigned m_readers = 0;  // of the threads, how many may read at once
     unsigned m_reading = 0;
+    unsigned m_sleeping = 0;      // threads waiting for work
+    unsigned m_wakesPending = 0;  // of those, woken and not yet running
     bool m_quit = false;
     std::unique_ptr<DirectoryReader> m_discarder;  // closes listings nobody took
     std::vector<std::thread> m_threads;
