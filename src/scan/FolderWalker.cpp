@@ -170,7 +170,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
     m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
-    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device, m_pool == nullptr);
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
     if (!openedListing(root, path, &sink)) {
         root.node.reset();
         return nullptr;
@@ -432,8 +432,7 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
     ReportErrorSink errors(listener);
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
-    // The report walk has no helpers: the threads reading ahead are its only other cores.
-    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device, true);
+    if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
     if (!openedListing(root, path, &errors)) return;
     m_path = path;
     root.pathLength = m_path.size();

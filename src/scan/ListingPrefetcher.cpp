@@ -64,7 +64,7 @@ ListingPrefetcher::~ListingPrefetcher() {
     }
 }
 
-void ListingPrefetcher::beginWalk(std::uint64_t device, bool evenWhenCached) {
+void ListingPrefetcher::beginWalk(std::uint64_t device) {
     const unsigned readers =
         m_adapt.toRotatingDisk && isOnRotatingDisk(device) ? kRotatingDiskThreads : threads();
     std::lock_guard lock(m_mutex);
@@ -72,7 +72,6 @@ void ListingPrefetcher::beginWalk(std::uint64_t device, bool evenWhenCached) {
         if (m_slots[i].state != State::Free && !m_slots[i].abandoned) dropLocked(i);
     }
     m_readers = std::min(readers, threads());
-    m_evenWhenCached.store(evenWhenCached, std::memory_order_relaxed);
 }
 
 std::uint64_t ListingPrefetcher::newOrigin() {
@@ -267,11 +266,9 @@ void ListingPrefetcher::threadLoop() {
         ++m_reading;
         lock.unlock();
 
-        // A walk that reads ahead even on cached data does not need to know.
-        const bool measure = m_adapt.toCachedData && !m_evenWhenCached.load();
-        const std::uint64_t blocksBefore = measure ? blocksReadByThisThread() : 0;
+        const std::uint64_t blocksBefore = m_adapt.toCachedData ? blocksReadByThisThread() : 0;
         reader->readRoot(slot.path, slot.listing, m_stop);
-        if (measure) noteRead(blocksReadByThisThread() != blocksBefore);
+        if (m_adapt.toCachedData) noteRead(blocksReadByThisThread() != blocksBefore);
 
         lock.lock();
         --m_reading;

@@ -63,9 +63,7 @@ public:
     unsigned threads() const { return static_cast<unsigned>(m_threads.size()); }
 
     // A walk of a folder on `device` starts: what was read for an earlier one is dropped.
-    // `evenWhenCached`: the walk has no other thread to share its work, so reading ahead pays
-    // on cached data too.
-    void beginWalk(std::uint64_t device, bool evenWhenCached);
+    void beginWalk(std::uint64_t device);
     // A number for the requests of one folder's walk, withdrawn together when it ends.
     std::uint64_t newOrigin();
     // Asks for `entry`, the folder at `path`. False when there is no room now: ask again later.
@@ -79,10 +77,7 @@ public:
     void withdraw(std::uint64_t origin);
 
     // False while read-ahead pauses: requests are not worth making.
-    bool active() const {
-        return m_evenWhenCached.load(std::memory_order_relaxed) ||
-               m_credit.load(std::memory_order_relaxed) > 0;
-    }
+    bool active() const { return m_credit.load(std::memory_order_relaxed) > 0; }
     // Whether a walk's own read of a folder is worth measuring: every read while read-ahead
     // runs, a sample while it pauses.
     bool measureOwnRead();
@@ -144,7 +139,6 @@ private:
     const ReadAheadAdapt m_adapt;
     std::atomic<int> m_credit{kCachedReadsToPause};  // reads left before read-ahead pauses
     std::atomic<unsigned> m_ownReads{0};
-    std::atomic<bool> m_evenWhenCached{false};
     std::atomic<std::size_t> m_slotsInUse{0};  // lets a walk skip the lock when nothing is out
     std::atomic<std::uint64_t> m_readCount{0};
 
