@@ -165,6 +165,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     DirectSink sink(listener, m_recordError, *m_cache);
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(path);
+    m_rootPlace.clear();
     m_path = path;
     root.pathLength = m_path.size();
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
@@ -180,6 +181,7 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
 
 void FolderWalker::walkTask(SubtreeTask& task) {
     task.log.setRoot(task.path);
+    m_rootPlace = task.place;
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(task.parentLink, task.parent->name(task.entry));
     m_path = task.path;
@@ -340,6 +342,8 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
         task->parent = &current.listing;
         task->entry = entry;
         task->entryIndex = i;
+        placeOf(depth, task->place);
+        task->place.push_back(static_cast<std::uint32_t>(i));
         task->path = std::move(path);
         task->parentLink = current.node->link();
         task->ancestors = ancestors;
@@ -388,6 +392,9 @@ void FolderWalker::readAhead(std::size_t depth, const WalkState* walk) {
     auto& entries = current.listing.entries;
     const std::size_t window = m_prefetcher->threads();
     current.readAheadNext = std::max(current.readAheadNext, current.next);
+    if (current.readAheadNext >= entries.size()) return;
+    placeOf(depth, m_aheadPlace);
+    m_aheadPlace.push_back(0);
     for (; current.readAheadPending < window && current.readAheadNext < entries.size();
          ++current.readAheadNext) {
         DirEntry& entry = entries[current.readAheadNext];
@@ -405,10 +412,20 @@ void FolderWalker::readAhead(std::size_t depth, const WalkState* walk) {
                        [this](const std::string& root) { return isAtOrBelow(root, m_aheadPath); });
         }
         if (current.readAheadOrigin == 0) current.readAheadOrigin = m_prefetcher->newOrigin();
-        if (!m_prefetcher->request(entry, m_aheadPath, current.readAheadOrigin, deep)) return;
+        m_aheadPlace.back() = static_cast<std::uint32_t>(current.readAheadNext);
+        if (!m_prefetcher->request(entry, m_aheadPath, m_aheadPlace, current.readAheadOrigin,
+                                   deep)) {
+            return;
+        }
         entry.readAhead = true;
         ++current.readAheadPending;
     }
+}
+
+void FolderWalker::placeOf(std::size_t depth, std::vector<std::uint32_t>& place) {
+    place.assign(m_rootPlace.begin(), m_rootPlace.end());
+    for (std::size_t level = 0; level < depth; ++level)
+        place.push_back(static_cast<std::uint32_t>(m_frames[level]->next - 1));
 }
 
 void FolderWalker::releaseListing(Frame& frame) {
@@ -430,6 +447,7 @@ void FolderWalker::settleOffered(Frame& frame) {
 void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanListener& listener,
                                     ReportSink* sink) {
     ReportErrorSink errors(listener);
+    m_rootPlace.clear();
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
     if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);

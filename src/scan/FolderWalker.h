@@ -96,6 +96,8 @@ private:
     void openChild(const Listing& parent, const DirEntry& entry, Listing& child);
     void readAhead(std::size_t depth, const WalkState* walk);
     void releaseListing(Frame& frame);
+    // The entry numbers from the outermost walk's root down to the folder at `depth`.
+    void placeOf(std::size_t depth, std::vector<std::uint32_t>& place);
     bool isOnWalkPath(std::size_t depth, const DirEntry& entry,
                       const std::vector<FolderIdentity>* outer) const;
     std::unique_ptr<ScanNode> walk(const WalkState& walk);
@@ -120,8 +122,10 @@ private:
     // The path of the folder or entry the walk is at, kept in one buffer so that a deep walk
     // holds each name once.
     std::string m_path;
-    std::vector<std::string> m_rootsBelow;  // folder walk: earlier walk roots below its root
-    std::string m_aheadPath;                // read-ahead: the subfolder being asked for
+    std::vector<std::string> m_rootsBelow;    // folder walk: earlier walk roots below its root
+    std::string m_aheadPath;                  // read-ahead: the subfolder being asked for
+    std::vector<std::uint32_t> m_aheadPlace;  // and its entry numbers from the walk's root
+    std::vector<std::uint32_t> m_rootPlace;   // a pool task's: where its root lies
     // Walks other offered subtrees while this one waits for a helper; made when first needed.
     std::unique_ptr<DirectoryReader> m_helperReader;
     std::unique_ptr<FolderWalker> m_helper;

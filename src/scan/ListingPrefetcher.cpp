@@ -11,6 +11,20 @@
 namespace tarvolin::scan {
 namespace {
 
+// Listings read ahead keep their folders open until a walk takes them. They may hold a quarter
+// of the open-file limit, less what the walks themselves hold, so that the walks never run out:
+// under a low limit nothing is read ahead.
+std::size_t handleBudget() {
+    constexpr std::size_t kWalksReserve = 256;
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) {
+        return ListingPrefetcher::kSlots;
+    }
+    const auto quarter = static_cast<std::size_t>(limit.rlim_cur / 4);
+    return std::min(quarter > kWalksReserve ? quarter - kWalksReserve : 0,
+                    ListingPrefetcher::kSlots);
+}
+
 // A slot that took over the storage of a huge listing gives it back, so that idle slots hold
 // little.
 constexpr std::size_t kKeptEntries = 16 * 1024;
@@ -47,6 +61,7 @@ ListingPrefetcher::ListingPrefetcher(unsigned threads, ReaderFactory makeReader,
         m_free.push_back(static_cast<std::uint32_t>(i - 1));
     m_byIdentity.reserve(2 * kSlots);
     m_readers = threads;
+    m_handleBudget = handleBudget();
     for (unsigned i = 0; i < threads; ++i)
         m_threads.emplace_back(&ListingPrefetcher::threadLoop, this);
 }
@@ -71,22 +86,24 @@ void ListingPrefetcher::beginWalk(std::uint64_t device) {
     for (std::uint32_t i = 0; i < m_slots.size(); ++i) {
         if (m_slots[i].state != State::Free && !m_slots[i].abandoned) dropLocked(i);
     }
+    m_handleBudget = handleBudget();
     m_readers = std::min(readers, threads());
 }
 
 std::uint64_t ListingPrefetcher::newOrigin() {
     std::lock_guard lock(m_mutex);
-    return ++m_nextBatch;
+    return ++m_nextOrigin;
 }
 
-bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path, std::uint64_t origin,
+bool ListingPrefetcher::request(const DirEntry& entry, std::string_view path,
+                                const std::vector<std::uint32_t>& place, std::uint64_t origin,
                                 bool deep) {
     // The threads open by path; a longer one is left to the walk, which opens by name.
-    if (path.size() >= PATH_MAX) return true;
-    if (!active()) return true;
+    if (path.size() >= PATH_MAX || m_readers.load(std::memory_order_relaxed) == 0 || !active()) {
+        return true;
+    }
     std::lock_guard lock(m_mutex);
-    if (m_readers == 0) return true;
-    if (!queueLocked(entry, path, origin, origin, deep ? kDeepLevels : 0)) return false;
+    if (!queueLocked(entry, path, place, origin, deep ? kDeepLevels : 0)) return false;
     wakeLocked();
     return true;
 }
@@ -107,6 +124,7 @@ bool ListingPrefetcher::take(const DirEntry& entry, Listing& out) {
                 continue;  // the slot may have changed hands meanwhile
             case State::Ready:
                 m_entriesHeld -= slot.listing.entries.size();
+                m_handlesHeld -= slot.listing.handle >= 0 ? 1 : 0;
                 moveListing(slot.listing, out);
                 freeLocked(index);
                 wakeLocked();
@@ -127,7 +145,7 @@ void ListingPrefetcher::withdraw(std::uint64_t origin) {
 }
 
 bool ListingPrefetcher::queueLocked(const DirEntry& entry, std::string_view path,
-                                    std::uint64_t origin, std::uint64_t batch,
+                                    const std::vector<std::uint32_t>& place, std::uint64_t origin,
                                     unsigned deepLevels) {
     const Identity identity{entry.device, entry.inode};
     if (m_byIdentity.count(identity) != 0) return true;
@@ -141,8 +159,7 @@ bool ListingPrefetcher::queueLocked(const DirEntry& entry, std::string_view path
     slot.deepLevels = deepLevels;
     slot.identity = identity;
     slot.origin = origin;
-    slot.batch = batch;
-    slot.sequence = ++m_nextSequence;
+    slot.place.assign(place.begin(), place.end());
     slot.path.assign(path);
     m_byIdentity.emplace(identity, index);
     m_queue.insert(index);
@@ -175,6 +192,7 @@ void ListingPrefetcher::dropLocked(std::uint32_t index) {
             break;
         case State::Ready:
             m_entriesHeld -= slot.listing.entries.size();
+            m_handlesHeld -= slot.listing.handle >= 0 ? 1 : 0;
             m_discarder->discard(slot.listing);
             slot.listing.reset();
             break;
@@ -194,7 +212,7 @@ std::uint64_t ListingPrefetcher::blocksReadByThisThread() {
 
 bool ListingPrefetcher::measureOwnRead() {
     constexpr unsigned kSampleEvery = 8;
-    return m_adapt.toCachedData &&
+    return m_adapt.toCachedData && m_readers.load(std::memory_order_relaxed) > 0 &&
            (active() || m_ownReads.fetch_add(1, std::memory_order_relaxed) % kSampleEvery == 0);
 }
 
@@ -212,7 +230,8 @@ void ListingPrefetcher::noteRead(bool fromDisk) {
 }
 
 bool ListingPrefetcher::mayStartLocked() const {
-    return !m_queue.empty() && m_reading < m_readers && m_entriesHeld < kEntriesHeld;
+    return !m_queue.empty() && m_reading < m_readers && m_entriesHeld < kEntriesHeld &&
+           m_handlesHeld + m_reading < m_handleBudget;
 }
 
 // The subfolders of a listing just read are asked for in its name, one level less deep, and
@@ -220,17 +239,21 @@ bool ListingPrefetcher::mayStartLocked() const {
 void ListingPrefetcher::queueSubfoldersLocked(const Slot& slot) {
     // Half the slots stay for what the walks ask for themselves: they need those sooner.
     if (!active() || m_free.size() < kSlots / 2) return;
-    const std::uint64_t batch = ++m_nextBatch;
     std::size_t queued = 0;
     std::string path;
-    for (const DirEntry& entry : slot.listing.entries) {
+    std::vector<std::uint32_t> place(slot.place);
+    place.push_back(0);
+    const auto& entries = slot.listing.entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const DirEntry& entry = entries[i];
         if (!entry.isDirectory || entry.statError != 0 || entry.onPseudoFileSystem) continue;
         if (Identity{entry.device, entry.inode} == slot.identity) continue;  // leads to itself
         path.assign(slot.path);
         if (path.back() != '/') path += '/';
         path.append(slot.listing.name(entry));
+        place.back() = static_cast<std::uint32_t>(i);
         if (path.size() >= PATH_MAX ||
-            !queueLocked(entry, path, slot.origin, batch, slot.deepLevels - 1) ||
+            !queueLocked(entry, path, place, slot.origin, slot.deepLevels - 1) ||
             ++queued == m_threads.size()) {
             break;
         }
@@ -283,6 +306,7 @@ void ListingPrefetcher::threadLoop() {
             reader->handOver(slot.listing);
             slot.state = State::Ready;
             m_entriesHeld += listing.entries.size();
+            m_handlesHeld += listing.handle >= 0 ? 1 : 0;
             if (slot.deepLevels > 0) queueSubfoldersLocked(slot);
         } else {
             reader->release(slot.listing);

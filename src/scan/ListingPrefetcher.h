@@ -2,6 +2,7 @@
 // many disk requests are in flight while each walk still goes through its entries in order.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -32,11 +33,13 @@ struct ReadAheadAdapt {
 // that finds another folder at the path, is dropped and the walk reads the folder itself. So
 // read-ahead changes when the disk is asked, never what a walk reports.
 //
-// The newest requests are read first: a walk goes depth first, so the subfolders of the folder
-// it opened last are the ones it needs next. A request marked `deep` has its own subfolders
-// read ahead too, a few levels down; a walk marks only folders with no cached folder below.
+// Requests are read in walk order: each names its place in the walk as the entry numbers on the
+// way down from the walk's root, and the earliest place is read first, so the folder a walk
+// needs next is never stuck behind one it needs much later. A request marked `deep` has its own
+// subfolders read ahead too, a few levels down; a walk marks only folders with no cached folder
+// below.
 // Memory stays bounded: at most kSlots folders are asked for or held, and reading pauses while
-// the listings held reach kEntriesHeld entries.
+// the listings held reach kEntriesHeld entries or hold a share of the open-file limit.
 //
 // Read-ahead only pays while listings come from the disk: on data in the page cache the walks
 // are bound by the cores, and handing listings between threads only adds work. So reads that
@@ -66,8 +69,10 @@ public:
     void beginWalk(std::uint64_t device);
     // A number for the requests of one folder's walk, withdrawn together when it ends.
     std::uint64_t newOrigin();
-    // Asks for `entry`, the folder at `path`. False when there is no room now: ask again later.
-    bool request(const DirEntry& entry, std::string_view path, std::uint64_t origin, bool deep);
+    // Asks for `entry`, the folder at `path` and at `place` in the walk. False when there is no
+    // room now: ask again later.
+    bool request(const DirEntry& entry, std::string_view path,
+                 const std::vector<std::uint32_t>& place, std::uint64_t origin, bool deep);
     // Moves the listing read for `entry` into `out` and keeps the storage `out` had. Waits
     // while a thread reads it. False when it was not asked for, not started (the request is
     // withdrawn) or dropped: the caller reads the folder itself.
@@ -108,9 +113,7 @@ private:
         unsigned deepLevels = 0;  // how many levels below it are read ahead on their own
         Identity identity;
         std::uint64_t origin = 0;
-        // Read sooner: the newer batch (one folder's subfolders), then the earlier request.
-        std::uint64_t batch = 0;
-        std::uint64_t sequence = 0;
+        std::vector<std::uint32_t> place;  // entry numbers from the walk's root
         std::string path;
         Listing listing;
     };
@@ -120,12 +123,15 @@ private:
         bool operator()(std::uint32_t a, std::uint32_t b) const {
             const Slot& x = (*table)[a];
             const Slot& y = (*table)[b];
-            return x.batch != y.batch ? x.batch > y.batch : x.sequence < y.sequence;
+            // A folder comes before what lies below it, as in a walk.
+            return std::lexicographical_compare(x.place.begin(), x.place.end(), y.place.begin(),
+                                                y.place.end());
         }
     };
 
-    bool queueLocked(const DirEntry& entry, std::string_view path, std::uint64_t origin,
-                     std::uint64_t batch, unsigned deepLevels);
+    bool queueLocked(const DirEntry& entry, std::string_view path,
+                     const std::vector<std::uint32_t>& place, std::uint64_t origin,
+                     unsigned deepLevels);
     void freeLocked(std::uint32_t index);
     void dropLocked(std::uint32_t index);  // any state but Reading
     bool mayStartLocked() const;
@@ -149,10 +155,12 @@ private:
     std::vector<std::uint32_t> m_free;
     std::unordered_map<Identity, std::uint32_t, IdentityHash> m_byIdentity;
     std::set<std::uint32_t, Sooner> m_queue;
-    std::uint64_t m_nextSequence = 0;
-    std::uint64_t m_nextBatch = 0;  // origins are batch numbers too
+    std::uint64_t m_nextOrigin = 0;
     std::size_t m_entriesHeld = 0;
-    unsigned m_readers = 0;  // of the threads, how many may read at once
+    std::size_t m_handlesHeld = 0;  // descriptors of the listings ready
+    std::size_t m_handleBudget = 0;
+    // Of the threads, how many may read at once; written under the mutex, read without it too.
+    std::atomic<unsigned> m_readers{0};
     unsigned m_reading = 0;
     unsigned m_sleeping = 0;      // threads waiting for work
     unsigned m_wakesPending = 0;  // of those, woken and not yet running

@@ -9,9 +9,10 @@ namespace tarvolin::scan {
 // A disk answers many outstanding requests much sooner than the same requests one at a time,
 // and the threads that ask block in the kernel, so reading threads are not bounded by cores.
 inline constexpr unsigned kDefaultScanThreads = 16;
-// A rotating disk seeks between requests: a short queue lets it order them, a long one only
-// makes it seek more.
-inline constexpr unsigned kRotatingDiskThreads = 4;
+// A rotating disk seeks between requests: more of them in flight than the walkers' own only
+// make it seek more, so there nothing is read ahead. (Measured on a virtual disk that calls
+// itself rotating: 4 threads reading ahead were no faster than none.)
+inline constexpr unsigned kRotatingDiskThreads = 0;
 inline constexpr unsigned kMaxScanThreads = 256;
 inline constexpr const char* kScanThreadsVariable = "TARVOLIN_SCAN_THREADS";
 

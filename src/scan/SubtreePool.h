@@ -35,7 +35,8 @@ struct SubtreeTask {
 
     const Listing* parent = nullptr;  // the offering walk's; open until the task is settled
     DirEntry entry;
-    std::size_t entryIndex = 0;  // in the parent listing
+    std::size_t entryIndex = 0;        // in the parent listing
+    std::vector<std::uint32_t> place;  // entry numbers from the offering walk's root
     std::string path;
     std::shared_ptr<const PathLink> parentLink;  // of the offering walk's folder node
     // The folders above it, outermost first: the loop guard of a walk that starts here.
