@@ -37,7 +37,7 @@ def build_cli():
 
 
 def ensure_tree(directory, name):
-    tree = os.path.join(directory, name)
+    tree = os.path.realpath(os.path.join(directory, name))  # du reads a link as a file
     if not os.path.exists(tree + ".manifest.json"):
         print(f"generating {name} tree in {tree} ...", flush=True)
         subprocess.run([sys.executable, MKTREE, tree] + TREES[name] + ["--force"], check=True,
