@@ -392,7 +392,7 @@ void FolderWalker::readAhead(std::size_t depth, const WalkState* walk) {
     auto& entries = current.listing.entries;
     const std::size_t window = m_prefetcher->threads();
     current.readAheadNext = std::max(current.readAheadNext, current.next);
-    if (current.readAheadNext >= entries.size()) return;
+    if (current.readAheadPending >= window || current.readAheadNext >= entries.size()) return;
     placeOf(depth, m_aheadPlace);
     m_aheadPlace.push_back(0);
     for (; current.readAheadPending < window && current.readAheadNext < entries.size();
