@@ -223,7 +223,9 @@ void ListingPrefetcher::noteOwnRead(std::uint64_t blocksBefore) {
 // Lost updates between threads only shift the pause by a read or two.
 void ListingPrefetcher::noteRead(bool fromDisk) {
     if (fromDisk) {
-        m_credit.store(kCachedReadsToPause, std::memory_order_relaxed);
+        const int credit = m_credit.load(std::memory_order_relaxed);
+        m_credit.store(std::min(credit + kReadsPerDiskRead, kCachedReadsToPause),
+                       std::memory_order_relaxed);
     } else if (m_credit.load(std::memory_order_relaxed) > 0) {
         m_credit.fetch_sub(1, std::memory_order_relaxed);
     }

@@ -42,14 +42,17 @@ struct ReadAheadAdapt {
 // the listings held reach kEntriesHeld entries or hold a share of the open-file limit.
 //
 // Read-ahead only pays while listings come from the disk: on data in the page cache the walks
-// are bound by the cores, and handing listings between threads only adds work. So reads that
-// find everything cached in kCachedReadsToPause reads in a row pause it, and the first read that
-// has to go to the disk (the walks' own reads are counted too) resumes it.
+// are bound by the cores, and handing listings between threads only adds work. So each read
+// that has to go to the disk (the walks' own reads are counted too) earns read-ahead
+// kReadsPerDiskRead more reads, up to kCachedReadsToPause, and each read from the cache uses
+// one up: a cold tree keeps it running, a cached one with a stray disk read now and then
+// pauses it.
 class ListingPrefetcher {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
     static constexpr int kCachedReadsToPause = 256;
+    static constexpr int kReadsPerDiskRead = 32;
 
     static constexpr std::size_t kSlots = 512;
     static constexpr std::size_t kEntriesHeld = 128 * 1024;
