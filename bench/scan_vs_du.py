@@ -27,13 +27,18 @@ TREES = {
 }
 
 
-def build_cli():
+def build_target(target, relative_path):
+    """Builds `target` in the Release build the benchmarks share; returns the program's path."""
     build = os.path.join(ROOT, "build", "bench")
     subprocess.run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                     "-DTARVOLIN_BUILD_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "tarvolin-cli"], check=True,
+    subprocess.run(["cmake", "--build", build, "--target", target], check=True,
                    stdout=subprocess.DEVNULL)
-    return os.path.join(build, "src", "cli", "tarvolin-cli")
+    return os.path.join(build, relative_path)
+
+
+def build_cli():
+    return build_target("tarvolin-cli", os.path.join("src", "cli", "tarvolin-cli"))
 
 
 def ensure_tree(directory, name):

@@ -27,7 +27,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # importing the helpers leaves nothing behind in bench/
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from scan_vs_du import ROOT, ensure_tree  # noqa: E402
+from scan_vs_du import build_target, ensure_tree  # noqa: E402
 
 SETTINGS = """[General]
 AutoRefresh=1
@@ -40,12 +40,7 @@ DetailListSortDir=0
 
 
 def build_gui():
-    build = os.path.join(ROOT, "build", "bench")
-    subprocess.run(["cmake", "-S", ROOT, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-                    "-DTARVOLIN_BUILD_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", build, "--target", "tarvolin"], check=True,
-                   stdout=subprocess.DEVNULL)
-    return os.path.join(build, "src", "app", "tarvolin")
+    return build_target("tarvolin", os.path.join("src", "app", "tarvolin"))
 
 
 def run_once(gui, tree, drills, sort_column, timeout):
