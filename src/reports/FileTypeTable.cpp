@@ -9,8 +9,7 @@ std::string_view fileExtension(std::string_view name) {
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
 }
 
-void FileTypeTable::add(std::string_view name, std::int64_t size) {
-    const std::string_view extension = fileExtension(name);
+FileTypeEntry& FileTypeTable::entryFor(std::string_view extension) {
     auto found = m_entries.find(extension);
     if (found == m_entries.end()) {
         FileTypeEntry entry;
@@ -18,9 +17,22 @@ void FileTypeTable::add(std::string_view name, std::int64_t size) {
         if (m_typeName) entry.typeName = m_typeName(extension);
         found = m_entries.emplace(entry.extension, std::move(entry)).first;
     }
-    FileTypeEntry& entry = found->second;
+    return found->second;
+}
+
+void FileTypeTable::add(std::string_view name, std::int64_t size) {
+    FileTypeEntry& entry = entryFor(fileExtension(name));
     ++entry.count;
     entry.total += static_cast<std::uint64_t>(size > 0 ? size : 0);
+}
+
+void FileTypeTable::addTable(const FileTypeTable& other) {
+    for (const auto& [extension, counted] : other.m_entries) {
+        if (counted.count == 0) continue;
+        FileTypeEntry& entry = entryFor(extension);
+        entry.count += counted.count;
+        entry.total += counted.total;
+    }
 }
 
 void FileTypeTable::reset() {

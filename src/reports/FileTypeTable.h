@@ -35,6 +35,8 @@ public:
     explicit FileTypeTable(FileTypeNameFunction typeName = {}) : m_typeName(std::move(typeName)) {}
 
     void add(std::string_view name, std::int64_t size);
+    // Adds every count and total of `other`, as if its files had been added here.
+    void addTable(const FileTypeTable& other);
     void reset();
     void empty();
 
@@ -43,6 +45,8 @@ public:
     std::size_t size() const { return m_entries.size(); }
 
 private:
+    FileTypeEntry& entryFor(std::string_view extension);
+
     FileTypeNameFunction m_typeName;
     std::map<std::string, FileTypeEntry, std::less<>> m_entries;
 };

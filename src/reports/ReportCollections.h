@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ public:
     // then temp files.
     void reset() override;
     void addFile(const scan::ReportFile& file) override;
+    // A part keeps only what can still reach the collections (see ReportCollections.cpp).
+    std::unique_ptr<scan::ReportPart> newPart() const override;
+    void merge(scan::ReportPart& part) override;
 
     // Forgets every file type, names included (the generator closing).
     void emptyFileTypes();

@@ -72,6 +72,12 @@ void TempFileList::offer(std::string_view path, std::int64_t size, std::size_t n
     m_matches.push_back(TempFileEntry{std::string(path), nameOffset, size});
 }
 
+void TempFileList::appendMatches(TempFileList& later) {
+    m_matches.insert(m_matches.end(), std::make_move_iterator(later.m_matches.begin()),
+                     std::make_move_iterator(later.m_matches.end()));
+    later.m_matches.clear();
+}
+
 void TempFileList::clearMatches() {
     std::vector<TempFileEntry>().swap(m_matches);
 }

@@ -37,6 +37,8 @@ std::vector<std::string> parseTempFileMask(std::string_view mask);
 class TempFileList {
 public:
     TempFileList() { usePatterns(parseTempFileMask(kDefaultTempFileMask)); }
+    // Matches with `patterns` as they are (already parsed).
+    explicit TempFileList(std::vector<std::string> patterns) { usePatterns(std::move(patterns)); }
 
     // Replaces the patterns; true when the mask has at least one. Matches already kept stay.
     bool setMask(std::string_view mask);
@@ -46,6 +48,8 @@ public:
     const std::vector<std::string>& patterns() const { return m_patterns; }
 
     void offer(std::string_view path, std::int64_t size, std::size_t nameOffset);
+    // Moves the matches of `later` behind this list's own.
+    void appendMatches(TempFileList& later);
     // Forgets every match and gives the storage back; the patterns stay.
     void clearMatches();
     // Forgets, for each path, the first match with exactly that path. Returns how many went.

@@ -46,24 +46,26 @@ public:
 
     explicit TopFileList(std::size_t capacity = kCapacity) : m_capacity(capacity) {}
 
-    void offer(std::int64_t key, std::string_view path) {
-        if (m_capacity == 0) return;
+    // False when the file was dropped at once, leaving the list as it was.
+    bool offer(std::int64_t key, std::string_view path) {
+        if (m_capacity == 0) return false;
         if (m_entries.size() < m_capacity) {
             Entry& entry = m_entries.emplace_back();
             entry.*Entry::kKey = key;
             entry.path.assign(path);
             std::push_heap(m_entries.begin(), m_entries.end(), Entry::heapOrder);
-            return;
+            return true;
         }
         // Strictly worse than the worst kept: dropped. An equal key replaces it.
         Entry probe;  // an empty path allocates nothing
         probe.*Entry::kKey = key;
-        if (Entry::heapOrder(m_entries.front(), probe)) return;
+        if (Entry::heapOrder(m_entries.front(), probe)) return false;
         std::pop_heap(m_entries.begin(), m_entries.end(), Entry::heapOrder);
         Entry& slot = m_entries.back();
         slot.*Entry::kKey = key;
         slot.path.assign(path);
         std::push_heap(m_entries.begin(), m_entries.end(), Entry::heapOrder);
+        return true;
     }
 
     // Empties the list and gives its storage back.

@@ -64,11 +64,13 @@ private:
     FolderCache& m_cache;
 };
 
-// The report walk's errors go to the listener, which may show them or not.
-class ReportErrorSink final : public WalkSink {
+// The report walk's announcements and errors go to the listener, which may show them or not.
+class ReportListenerSink final : public WalkSink {
 public:
-    explicit ReportErrorSink(ScanListener& listener) : m_listener(listener) {}
-    void enteringFolder(const std::string&, std::size_t, std::string_view) override {}
+    ReportListenerSink(ScanListener& listener, int depth) : m_listener(listener), m_depth(depth) {}
+    void enteringFolder(const std::string&, std::size_t depth, std::string_view name) override {
+        m_listener.reportFolderEntered(name, m_depth + static_cast<int>(depth) + 1);
+    }
     void error(std::uint32_t code, std::string path) override {
         m_listener.reportError(code, path);
     }
@@ -76,6 +78,7 @@ public:
 
 private:
     ScanListener& m_listener;
+    int m_depth;  // of the walk's root
 };
 
 }  // namespace
@@ -180,6 +183,10 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
 }
 
 void FolderWalker::walkTask(SubtreeTask& task) {
+    if (task.report) {
+        walkReportTask(task);
+        return;
+    }
     task.log.setRoot(task.path);
     m_rootPlace = task.place;
     Frame& root = frame(0);
@@ -195,7 +202,7 @@ void FolderWalker::walkTask(SubtreeTask& task) {
 // Walks the subtree whose root listing is open in frame 0.
 std::unique_ptr<ScanNode> FolderWalker::walk(const WalkState& walk) {
     readAhead(0, &walk);
-    offerSubfolders(0, walk);
+    offerSubfolders(0, &walk, nullptr);
     std::size_t depth = 0;
     for (;;) {
         Frame& current = frame(depth);
@@ -203,7 +210,7 @@ std::unique_ptr<ScanNode> FolderWalker::walk(const WalkState& walk) {
             const DirEntry& entry = current.listing.entries[current.next++];
             if (visitFolderEntry(depth, entry, walk)) {
                 readAhead(++depth, &walk);
-                offerSubfolders(depth, walk);
+                offerSubfolders(depth, &walk, nullptr);
             }
             continue;
         }
@@ -310,12 +317,15 @@ void FolderWalker::adoptChild(Frame& parent, const DirEntry& entry, std::unique_
 }
 
 // Offers the subfolders of the folder just opened at `depth`, all but the first, which this
-// walk enters next. Only folders that no cache lookup can hit are offered: a pool thread has no
-// cache.
-void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
+// walk enters next. A folder walk offers only folders that no cache lookup can hit: a pool
+// thread has no cache.
+void FolderWalker::offerSubfolders(std::size_t depth, const WalkState* walk,
+                                   const ReportWalk* report) {
     if (m_pool == nullptr || depth > kDeepestOffer || !m_pool->wantsWork() || stopped()) return;
     Frame& current = frame(depth);
-    if (!walk.bypassCache && current.childrenMayBeCached) return;
+    const bool cacheMayAnswer = walk != nullptr && !walk->bypassCache;
+    if (cacheMayAnswer && current.childrenMayBeCached) return;
+    const std::vector<FolderIdentity>* outer = walk != nullptr ? walk->outer : report->outer;
     std::shared_ptr<std::vector<FolderIdentity>> ancestors;
     bool first = true;
     const auto& entries = current.listing.entries;
@@ -326,13 +336,13 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
         std::string path = joinPath(std::string_view(m_path).substr(0, current.pathLength),
                                     current.listing.name(entry));
         const bool earlierRootBelow =
+            cacheMayAnswer &&
             std::any_of(m_rootsBelow.begin(), m_rootsBelow.end(),
                         [&path](const std::string& root) { return isAtOrBelow(root, path); });
-        if ((earlierRootBelow && !walk.bypassCache) || isOnWalkPath(depth, entry, walk.outer))
-            continue;
+        if (earlierRootBelow || isOnWalkPath(depth, entry, outer)) continue;
         if (!ancestors) {
             ancestors = std::make_shared<std::vector<FolderIdentity>>();
-            if (walk.outer != nullptr) *ancestors = *walk.outer;
+            if (outer != nullptr) *ancestors = *outer;
             for (std::size_t level = 0; level <= depth; ++level) {
                 const Listing& folder = m_frames[level]->listing;
                 ancestors->push_back(FolderIdentity{folder.device, folder.inode});
@@ -345,7 +355,12 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState& walk) {
         placeOf(depth, task->place);
         task->place.push_back(static_cast<std::uint32_t>(i));
         task->path = std::move(path);
-        task->parentLink = current.node->link();
+        if (walk != nullptr) {
+            task->parentLink = current.node->link();
+        } else {
+            task->report = true;
+            task->reportSink = report->sink;
+        }
         task->ancestors = ancestors;
         current.offered.push_back(std::move(task));
     }
@@ -446,21 +461,39 @@ void FolderWalker::settleOffered(Frame& frame) {
 
 void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanListener& listener,
                                     ReportSink* sink) {
-    ReportErrorSink errors(listener);
+    ReportListenerSink events(listener, depth);
     m_rootPlace.clear();
     Frame& root = frame(0);
     m_reader.readRoot(path, root.listing, m_stop);
     if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
-    if (!openedListing(root, path, &errors)) return;
+    if (!openedListing(root, path, &events)) return;
     m_path = path;
     root.pathLength = m_path.size();
-    readAhead(0, nullptr);
+    walkReport(ReportWalk{events, sink, nullptr, nullptr});
+}
 
+void FolderWalker::walkReportTask(SubtreeTask& task) {
+    task.log.setRoot(task.path);
+    m_rootPlace = task.place;
+    Frame& root = frame(0);
+    m_path = task.path;
+    root.pathLength = m_path.size();
+    openChild(*task.parent, task.entry, root.listing);
+    if (!openedListing(root, m_path, &task.log)) return;
+    if (task.reportSink != nullptr) task.reportPart = task.reportSink->newPart();
+    walkReport(ReportWalk{task.log, task.reportSink, task.reportPart.get(), task.ancestors.get()});
+}
+
+// Walks the report subtree whose root listing is open in frame 0.
+void FolderWalker::walkReport(const ReportWalk& report) {
+    readAhead(0, nullptr);
+    offerSubfolders(0, nullptr, &report);
     std::size_t level = 0;
     for (;;) {
         Frame& current = frame(level);
         m_path.resize(current.pathLength);
         if (current.next >= current.listing.entries.size() || stopped()) {
+            settleOffered(current);
             releaseListing(current);
             if (level == 0) return;
             --level;
@@ -471,27 +504,16 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
         appendName(m_path, name);
 
         if (entry.isDirectory) {
-            if (entry.readAhead) --current.readAheadPending;
-            readAhead(level, nullptr);
-            listener.reportFolderEntered(name, depth + static_cast<int>(level) + 1);
-            if (entry.statError != 0) {
-                errors.error(static_cast<std::uint32_t>(entry.statError), m_path);
-                continue;
+            if (visitReportFolder(level, entry, report)) {
+                readAhead(++level, nullptr);
+                offerSubfolders(level, nullptr, &report);
             }
-            if (entry.onPseudoFileSystem) continue;
-            if (isOnWalkPath(level, entry, nullptr)) {
-                errors.error(ELOOP, m_path);
-                continue;
-            }
-            Frame& child = frame(level + 1);
-            child.pathLength = m_path.size();
-            openChild(current.listing, entry, child.listing);
-            if (openedListing(child, m_path, &errors)) readAhead(++level, nullptr);
             continue;
         }
-        if (entry.statError != 0) errors.error(static_cast<std::uint32_t>(entry.statError), m_path);
-
-        if (sink == nullptr) continue;
+        if (entry.statError != 0) {
+            report.events.error(static_cast<std::uint32_t>(entry.statError), m_path);
+        }
+        if (report.part == nullptr && report.sink == nullptr) continue;
         ReportFile file;
         file.path = m_path;
         file.nameOffset = m_path.size() - name.size();
@@ -501,8 +523,53 @@ void FolderWalker::WalkReportFolder(const std::string& path, int depth, ScanList
         const auto time = convertLastWriteTime(entry.mtime);
         file.hasTime = entry.statError == 0 && time.has_value();
         file.lastWriteTime = time.value_or(0);
-        sink->addFile(file);
+        if (report.part != nullptr) {
+            report.part->addFile(file);
+        } else {
+            report.sink->addFile(file);
+        }
     }
+}
+
+// Announces a subfolder of the folder at `depth`; true when it was opened and its frame at
+// depth + 1 is ready to be walked.
+bool FolderWalker::visitReportFolder(std::size_t depth, const DirEntry& entry,
+                                     const ReportWalk& report) {
+    Frame& current = frame(depth);
+    if (entry.readAhead) --current.readAheadPending;
+    readAhead(depth, nullptr);
+    report.events.enteringFolder(m_path, depth, current.listing.name(entry));
+    if (entry.statError != 0) {
+        report.events.error(static_cast<std::uint32_t>(entry.statError), m_path);
+        return false;
+    }
+    if (entry.onPseudoFileSystem) return false;
+    if (isOnWalkPath(depth, entry, report.outer)) {
+        report.events.error(ELOOP, m_path);
+        return false;
+    }
+    const std::size_t entryIndex =
+        static_cast<std::size_t>(&entry - current.listing.entries.data());
+    if (SubtreeTask* task = offeredTaskFor(current, entryIndex)) {
+        if (!m_pool->reclaim(*task)) {
+            m_pool->await(*task, helper());
+            task->state = SubtreeTask::State::Settled;
+            task->log.replayInto(report.events, depth + 1);
+            if (task->reportPart) {
+                if (report.part != nullptr) {
+                    report.part->merge(*task->reportPart);
+                } else {
+                    report.sink->merge(*task->reportPart);
+                }
+                task->reportPart.reset();
+            }
+            return false;
+        }
+    }
+    Frame& child = frame(depth + 1);
+    child.pathLength = m_path.size();
+    openChild(current.listing, entry, child.listing);
+    return openedListing(child, m_path, &report.events);
 }
 
 }  // namespace tarvolin::scan

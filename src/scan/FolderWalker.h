@@ -18,6 +18,7 @@ namespace tarvolin::scan {
 class CTarvolinDoc;
 class FolderCache;
 class ListingPrefetcher;
+class ReportPart;
 class ReportSink;
 class ScanListener;
 class WalkSink;
@@ -32,9 +33,10 @@ std::optional<std::int64_t> convertLastWriteTime(std::int64_t seconds);
 // neither the stack nor PATH_MAX and a walk allocates nothing per file beyond what it keeps.
 //
 // Both walks process each folder's entries in name order and test the stop flag before each
-// entry; a folder is announced before it is opened. With a pool, a folder walk offers the
-// subfolders it will reach later to other threads and replays what they found when it gets
-// there, so everything it reports comes in the same order as from a walk on one thread. With a
+// entry; a folder is announced before it is opened. With a pool, both walks offer the
+// subfolders they will reach later to other threads and replay what those found when they get
+// there (the report walk merges the files they gathered as a ReportPart), so everything they
+// report comes in the same order as from a walk on one thread. With a
 // prefetcher, both walks ask for the subfolders a little ahead of where they are, so that many
 // reads are under way while they go through their entries in order.
 class FolderWalker {
@@ -55,7 +57,7 @@ public:
     std::unique_ptr<ScanNode> WalkFolder(const std::string& path, ScanListener& listener,
                                          CTarvolinDoc* document, bool collect, bool bypassCache);
 
-    // Walks an offered subfolder into the task's node and log (pool threads).
+    // Walks an offered subfolder into the task's node, or report part, and log (pool threads).
     void walkTask(SubtreeTask& task);
 
     // Announces every folder below `path` (name, depth) and offers every file to `sink`
@@ -77,6 +79,13 @@ private:
         std::uint64_t readAheadOrigin = 0;
         std::size_t readAheadNext = 0;
         std::size_t readAheadPending = 0;
+    };
+    // What one report walk needs besides its frames.
+    struct ReportWalk {
+        WalkSink& events;  // folder announcements and errors
+        ReportSink* sink;  // the scan's, may be null; offered subfolders take parts of it
+        ReportPart* part;  // a pool task's files; null: they go to `sink`
+        const std::vector<FolderIdentity>* outer;  // folders above the walk's root, or null
     };
     // What one folder walk needs besides its frames.
     struct WalkState {
@@ -104,7 +113,11 @@ private:
     bool visitFolderEntry(std::size_t depth, const DirEntry& entry, const WalkState& walk);
     void adoptChild(Frame& parent, const DirEntry& entry, std::unique_ptr<ScanNode> child,
                     const WalkState& walk, bool collect);
-    void offerSubfolders(std::size_t depth, const WalkState& walk);
+    // Exactly one of `walk` and `report` is given.
+    void offerSubfolders(std::size_t depth, const WalkState* walk, const ReportWalk* report);
+    void walkReportTask(SubtreeTask& task);
+    void walkReport(const ReportWalk& report);
+    bool visitReportFolder(std::size_t depth, const DirEntry& entry, const ReportWalk& report);
     SubtreeTask* offeredTaskFor(Frame& frame, std::size_t entryIndex);
     void settleOffered(Frame& frame);
     FolderWalker& helper();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "scan/DirectoryReader.h"
+#include "scan/ReportSink.h"
 #include "scan/ScanNode.h"
 #include "scan/WalkLog.h"
 
@@ -39,12 +40,17 @@ struct SubtreeTask {
     std::vector<std::uint32_t> place;  // entry numbers from the offering walk's root
     std::string path;
     std::shared_ptr<const PathLink> parentLink;  // of the offering walk's folder node
+    // A report walk's subfolder: whoever walks it gathers its files in a part of `reportSink`
+    // (null when the walk has no sink).
+    bool report = false;
+    ReportSink* reportSink = nullptr;
     // The folders above it, outermost first: the loop guard of a walk that starts here.
     std::shared_ptr<const std::vector<FolderIdentity>> ancestors;
 
     std::unique_ptr<ScanNode> node;  // null when the folder could not be opened
     WalkLog log;                     // what its walk found, for the owner to replay
-    State state = State::Offered;    // guarded by the pool's mutex
+    std::unique_ptr<ReportPart> reportPart;
+    State state = State::Offered;  // guarded by the pool's mutex
 };
 
 // Owned by the scan thread's state; its helper threads live as long as it. Every walk that

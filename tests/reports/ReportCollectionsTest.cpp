@@ -89,6 +89,88 @@ TEST_F(ReportCollectionsTest, ReportScanFillsEveryCollectionInWalkOrder) {
     EXPECT_TRUE(collections->fileTypes().empty());
 }
 
+std::string describe(const ReportSnapshot& snapshot) {
+    std::string text;
+    for (const auto& entry : snapshot.largest)
+        text += " L" + std::to_string(entry.size) + entry.path;
+    for (const auto& entry : snapshot.oldest)
+        text += " O" + std::to_string(entry.time) + entry.path;
+    for (const auto& entry : snapshot.types) {
+        text += " T" + entry.extension + "=" + entry.typeName + ":" + std::to_string(entry.count) +
+                "/" + std::to_string(entry.total);
+    }
+    for (const auto& entry : snapshot.temp)
+        text += " M" + entry.path + "@" + std::to_string(entry.nameOffset);
+    return text;
+}
+
+// Subfolders walked on other threads come back as parts, nested and merged in walk order. The
+// lists must come out exactly as from one sink fed file by file, heap order included: many equal
+// sizes and times (the later equal file stays) and rising runs (every file enters a list).
+TEST(ReportCollectionsParts, PartsMergedInWalkOrderGiveWhatOneSinkGives) {
+    struct File {
+        std::string path;
+        std::size_t nameOffset;
+        std::int64_t size;
+        std::int64_t time;
+        bool hasTime;
+    };
+    std::vector<File> files;
+    std::uint32_t seed = 11;
+    const auto next = [&seed](std::uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    const char* names[] = {"a.txt", "b.TXT", "c", "d.tmp", "e.", ".f", "g~.x"};
+    for (int i = 0; i < 20000; ++i) {
+        const std::string folder = "/R/" + std::to_string(i / 40) + (i % 700 < 40 ? "/temp/" : "/");
+        const std::string name = names[next(7)];
+        const bool rising = (i / 1000) % 3 == 1;
+        files.push_back(File{folder + name, folder.size(), rising ? i : next(60),
+                             rising ? -i : next(40), next(50) != 0});
+    }
+    const auto offer = [](auto& target, const File& file) {
+        scan::ReportFile view;
+        view.path = file.path;
+        view.nameOffset = file.nameOffset;
+        view.name = view.path.substr(file.nameOffset);
+        view.size = file.size;
+        view.lastWriteTime = file.time;
+        view.hasTime = file.hasTime;
+        target.addFile(view);
+    };
+    const auto typeName = [](std::string_view extension) { return "t" + std::string(extension); };
+
+    ReportCollections alone(typeName);
+    alone.reset();
+    for (const File& file : files)
+        offer(alone, file);
+
+    ReportCollections split(typeName);
+    split.reset();
+    // Files [begin, end) into `target`, some stretches through nested parts.
+    const auto fill = [&](auto& self, auto& target, std::size_t begin, std::size_t end,
+                          int depth) -> void {
+        while (begin < end) {
+            const std::size_t length = std::min<std::size_t>(end - begin, 1 + next(3000));
+            if (depth < 3 && next(2) == 0) {
+                const auto part = split.newPart();
+                self(self, *part, begin, begin + length, depth + 1);
+                target.merge(*part);
+            } else {
+                for (std::size_t i = begin; i < begin + length; ++i)
+                    offer(target, files[i]);
+            }
+            begin += length;
+        }
+    };
+    fill(fill, split, 0, files.size(), 0);
+
+    const std::string expected = describe(alone.snapshot());
+    ASSERT_NE(expected.find(" M/R/0/temp/"), std::string::npos);
+    EXPECT_EQ(describe(split.snapshot()), expected);
+}
+
 // The UI reads, empties the types and changes the mask while a walk runs and while a stopped
 // walk winds down; the next full scan is complete and exact. Run under TSan.
 TEST_F(ReportCollectionsTest, UiCallsDuringAWalkAndItsStopAreSafe) {

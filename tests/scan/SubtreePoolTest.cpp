@@ -179,6 +179,7 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
         unsigned readers;
     };
     std::size_t walkedByOthers = 0;
+    std::size_t reportWalkedByOthers = 0;
     std::uint64_t readAhead = 0;
     for (const Threads threads : {Threads{1, 0}, Threads{3, 0}, Threads{1, 4}, Threads{1, 32}}) {
         for (int round = 0; round < 8; ++round) {
@@ -189,13 +190,16 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
             ASSERT_EQ(shared.summary("/T"), first) << label;
             ASSERT_EQ(shared.summary("/T"), again) << label;
             ASSERT_EQ(shared.summary("/T/d0", true), inner) << label;
+            const std::size_t before = shared.shared();
             ASSERT_EQ(shared.reportSummary("/T"), report) << label;
+            reportWalkedByOthers += shared.shared() - before;
             walkedByOthers += shared.shared();
             readAhead += shared.readAhead();
         }
     }
     // The comparison is only worth something if work was shared and listings were read ahead.
     EXPECT_GT(walkedByOthers, 0u);
+    EXPECT_GT(reportWalkedByOthers, 0u);
     EXPECT_GT(readAhead, 1000u);
 }
 
