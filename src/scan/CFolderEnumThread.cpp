@@ -13,6 +13,7 @@
 #include "scan/PosixDirectoryReader.h"
 #include "scan/ReportSink.h"
 #include "scan/ScanListener.h"
+#include "scan/ScanThreads.h"
 #include "scan/SubtreePool.h"
 
 namespace tarvolin::scan {
@@ -197,6 +198,7 @@ const ScanProgress& CFolderEnumThread::progress() const {
 }
 
 void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
+    yieldCoresToOtherThreads();
     State& state = *shared;
     std::uint64_t generation = 0;
     FolderWalker walker(

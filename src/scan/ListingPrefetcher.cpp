@@ -274,6 +274,7 @@ void ListingPrefetcher::wakeLocked() {
 }
 
 void ListingPrefetcher::threadLoop() {
+    yieldCoresToOtherThreads();
     const std::unique_ptr<DirectoryReader> reader = m_makeReader();
     std::unique_lock lock(m_mutex);
     for (;;) {

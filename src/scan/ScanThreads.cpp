@@ -1,6 +1,8 @@
 #include "scan/ScanThreads.h"
 
+#include <sys/resource.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -10,8 +12,11 @@
 namespace tarvolin::scan {
 namespace {
 
-// Walkers compete for cores with the readers and the window; beyond this they only add
-// hand-overs.
+// A walker spends most of a cold walk waiting for the disk and hands other walkers whole
+// subfolders, not single listings, so more walkers than cores keep reads in flight at little
+// cost on cached data (measured: 8 walkers on 2 cores as fast as 2 when warm, a third faster
+// cold). Beyond 8 they only add memory.
+constexpr unsigned kWalkersPerCore = 4;
 constexpr unsigned kMaxWalkers = 8;
 
 bool readRotational(const std::string& path, bool& rotational) {
@@ -39,7 +44,7 @@ unsigned scanThreadsFromEnvironment() {
 
 ScanThreadPlan planScanThreads(unsigned threads, unsigned cores) {
     ScanThreadPlan plan;
-    const unsigned walkers = std::clamp(cores, 1u, kMaxWalkers);
+    const unsigned walkers = std::clamp(cores * kWalkersPerCore, 1u, kMaxWalkers);
     if (threads == 0) {
         plan.walkers = walkers;
         plan.readers = kDefaultScanThreads;
@@ -50,6 +55,15 @@ ScanThreadPlan planScanThreads(unsigned threads, unsigned cores) {
     plan.walkers = std::min(walkers, threads);
     plan.readers = threads > plan.walkers ? threads : 0;
     return plan;
+}
+
+void yieldCoresToOtherThreads() {
+#ifdef __linux__
+    // On Linux the nice value belongs to the thread, so the window's own thread keeps its own.
+    // Raising it needs no privilege; failing leaves the thread as it was.
+    constexpr int kScanNiceness = 10;
+    (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kScanNiceness);
+#endif
 }
 
 bool isOnRotatingDisk(std::uint64_t device) {

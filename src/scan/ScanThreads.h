@@ -22,13 +22,18 @@ unsigned parseScanThreads(const std::string& text);
 unsigned scanThreadsFromEnvironment();
 
 // How a scan with `threads` threads (0: chosen per scan from the disk) splits them: walkers go
-// through the entries (the scan thread and pool helpers, one per core), readers only read ahead.
+// through the entries (the scan thread and pool helpers, four per core and at most 8), readers
+// only read ahead.
 struct ScanThreadPlan {
     unsigned walkers = 1;
     unsigned readers = 0;
     bool chosen = false;  // the count was chosen, not taken from the machine
 };
 ScanThreadPlan planScanThreads(unsigned threads, unsigned cores);
+
+// Lets every other thread of the machine, the window's first, take a core before the calling
+// one: scan threads outnumber the cores, and a window that waits for a core stalls.
+void yieldCoresToOtherThreads();
 
 // Whether the block device `device` (st_dev) is a rotating disk, where requests in flight make
 // the head seek back and forth; false when unknown (no such device, a network or memory file

@@ -1,6 +1,7 @@
 #include "scan/SubtreePool.h"
 
 #include "scan/FolderWalker.h"
+#include "scan/ScanThreads.h"
 
 namespace tarvolin::scan {
 
@@ -90,6 +91,7 @@ void SubtreePool::settle(SubtreeTask& task) {
 }
 
 void SubtreePool::helperLoop() {
+    yieldCoresToOtherThreads();
     std::unique_ptr<DirectoryReader> reader = m_makeReader();
     FolderWalker walker(*reader, nullptr, m_stop, {}, m_progress, this, m_prefetcher);
     std::unique_lock lock(m_mutex);
