@@ -27,6 +27,10 @@ struct DirEntry {
 // A folder's listing. The walker keeps one per level of the walk and reuses its storage, so a
 // walk does not allocate per entry.
 struct Listing {
+    // Storage for more entries than this is given back once the listing is done with: kept,
+    // every level of every walk would come to hold the largest folder it met.
+    static constexpr std::size_t kEntriesKept = 256;
+
     std::vector<DirEntry> entries;  // name order (ListingSorter)
     std::string names;
     int openError = 0;         // errno when the folder could not be opened; nothing else set
@@ -41,6 +45,11 @@ struct Listing {
 
     std::string_view name(const DirEntry& entry) const {
         return std::string_view(names).substr(entry.nameOffset, entry.nameLength);
+    }
+    void giveBackHugeStorage() {
+        if (entries.capacity() <= kEntriesKept) return;
+        std::vector<DirEntry>().swap(entries);
+        std::string().swap(names);
     }
     void reset() {
         entries.clear();

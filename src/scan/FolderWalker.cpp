@@ -447,6 +447,7 @@ void FolderWalker::releaseListing(Frame& frame) {
     if (frame.readAheadOrigin != 0) m_prefetcher->withdraw(frame.readAheadOrigin);
     frame.readAheadOrigin = 0;
     m_reader.release(frame.listing);
+    frame.listing.giveBackHugeStorage();
 }
 
 // Before a listing is released, no task may still use it.

@@ -25,11 +25,6 @@ std::size_t handleBudget() {
                     ListingPrefetcher::kSlots);
 }
 
-// A slot takes over the storage of the walk's listing it hands over; one that got more than a
-// typical folder's gives it back, or the slots come to hold the largest folders' storage many
-// times over (measured: 8 MiB more at 32 threads, for 2% of the time).
-constexpr std::size_t kKeptEntries = 256;
-
 void moveListing(Listing& from, Listing& to) {
     to.reset();
     to.entries.swap(from.entries);
@@ -40,11 +35,9 @@ void moveListing(Listing& from, Listing& to) {
     to.device = from.device;
     to.inode = from.inode;
     to.handle = from.handle;
-    from.reset();  // keeps the storage `to` had, now in `from`
-    if (from.entries.capacity() > kKeptEntries) {
-        std::vector<DirEntry>().swap(from.entries);
-        std::string().swap(from.names);
-    }
+    // `from` keeps the storage `to` had: a slot takes over the storage of the walk's listing.
+    from.reset();
+    from.giveBackHugeStorage();
 }
 
 }  // namespace
