@@ -171,6 +171,44 @@ TEST(ReportCollectionsParts, PartsMergedInWalkOrderGiveWhatOneSinkGives) {
     EXPECT_EQ(describe(split.snapshot()), expected);
 }
 
+// The same through the scan thread, with pool threads walking subfolders and merging their parts:
+// the collections come out exactly as from one thread, on a tree of many equal files.
+TEST(ReportCollectionsParts, ReportScanWithPoolThreadsGivesWhatOneThreadGives) {
+    auto tree = std::make_shared<test::FakeTree>();
+    for (int i = 0; i < 600; ++i) {
+        const std::string folder = numbered("/R/%d", i % 7) + numbered("/s%d", i % 23) +
+                                   numbered("/t%d", i) + (i % 50 == 0 ? "/tmp" : "");
+        for (int f = 0; f < 6; ++f) {
+            tree->file(folder + numbered("/f%d.", f) + (f % 2 ? "log" : "bin"), (i * 7 + f) % 90,
+                       (i * 13 + f) % 70);
+        }
+    }
+    const auto report = [&tree](scan::CFolderEnumThread& thread) {
+        auto listener = std::make_shared<test::RecordingListener>();
+        auto collections = std::make_shared<ReportCollections>(
+            [](std::string_view extension) { return "type" + std::string(extension); });
+        thread.start();
+        scan::ScanRequest request;
+        request.path = "/R";
+        request.listener = listener;
+        request.mode = scan::ScanMode::Report;
+        request.reportSink = collections;
+        EXPECT_EQ(thread.SubmitScanRequest(std::move(request)), 0u);
+        EXPECT_TRUE(listener->waitForCompletions(1));
+        return describe(collections->snapshot());
+    };
+    scan::CFolderEnumThread alone(std::make_unique<test::FakeDirectoryReader>(tree));
+    const std::string expected = report(alone);
+    ASSERT_NE(expected.find("/tmp/"), std::string::npos);
+    const auto makeReader = [tree] { return std::make_unique<test::FakeDirectoryReader>(tree); };
+    for (const unsigned readers : {0u, 8u}) {
+        for (int round = 0; round < 4; ++round) {
+            scan::CFolderEnumThread shared(makeReader, 3, readers);
+            EXPECT_EQ(report(shared), expected) << readers << " readers, round " << round;
+        }
+    }
+}
+
 // The UI reads, empties the types and changes the mask while a walk runs and while a stopped
 // walk winds down; the next full scan is complete and exact. Run under TSan.
 TEST_F(ReportCollectionsTest, UiCallsDuringAWalkAndItsStopAreSafe) {
