@@ -72,7 +72,7 @@ CFolderEnumThread::CFolderEnumThread(unsigned threads)
 CFolderEnumThread::CFolderEnumThread(const ScanThreadPlan& plan)
     : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, plan.walkers - 1,
                         plan.readers,
-                        ReadAheadAdapt{.toRotatingDisk = !plan.chosen, .toCachedData = true}) {}
+                        ReadAheadAdapt{.toRotatingDisk = true, .toCachedData = true}) {}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}

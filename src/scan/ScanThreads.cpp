@@ -47,11 +47,9 @@ ScanThreadPlan planScanThreads(unsigned threads, unsigned cores) {
     const unsigned walkers = std::clamp(cores * kWalkersPerCore, 1u, kMaxWalkers);
     if (threads == 0) {
         plan.walkers = walkers;
-        plan.readers = kDefaultScanThreads;
         return plan;
     }
     // A chosen count is what the user asked for: one thread is a plain walk in order.
-    plan.chosen = true;
     plan.walkers = std::min(walkers, threads);
     plan.readers = threads > plan.walkers ? threads : 0;
     return plan;
