@@ -30,12 +30,12 @@ class CFolderEnumThread {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
-    // Reads the real file system with `threads` threads; 0: TARVOLIN_SCAN_THREADS, else as
-    // many as the cores and the disk of each scan are best served with (ScanThreads).
+    // Reads the real file system with `threads` threads; 0: TARVOLIN_SCAN_THREADS, else the
+    // default for the machine's cores (ScanThreads).
     explicit CFolderEnumThread(unsigned threads = 0);
     // Walks on the scan thread alone.
     explicit CFolderEnumThread(std::unique_ptr<DirectoryReader> reader);
-    // Folder walks share their subfolders with `helpers` threads, and `readers` threads read
+    // Both walks share their subfolders with `helpers` threads, and `readers` threads read
     // listings ahead of every walk; each thread reads through its own reader from `makeReader`.
     CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers = 0,
                       ReadAheadAdapt adapt = {});
