@@ -29,6 +29,7 @@
 #include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
+#include "support/OneFixedVolume.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
@@ -42,15 +43,6 @@ namespace tarvolin::app {
 namespace {
 
 using test::pumpUntil;
-
-class FixedVolumesForTest final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
 
 class CMainFrameTest : public test::SettingsFixture {
 protected:
@@ -88,7 +80,7 @@ protected:
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
     scan::ScanController controller{engine, document};
-    FixedVolumesForTest volumes;
+    test::OneFixedVolume volumes;
     std::unique_ptr<CMainFrame> frame;
     int completions = 0;
     QMetaObject::Connection counting = QObject::connect(

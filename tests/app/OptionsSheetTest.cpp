@@ -26,6 +26,7 @@
 #include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
+#include "support/OneFixedVolume.h"
 #include "support/SettingsFixture.h"
 #include "ui/CHistoryCombo.h"
 #include "ui/CPropertyPage.h"
@@ -163,15 +164,6 @@ TEST_F(OptionsSheetTest, GraphPageKeepsAStoredFontThisMachineLacks) {
     EXPECT_EQ(ui::readOption(ui::option::kGraphGradientEffectType), 0);
 }
 
-class FixedVolume final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
-
 class OptionsInFrameTest : public test::SettingsFixture {
 protected:
     void SetUp() override {
@@ -203,7 +195,7 @@ protected:
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
     scan::ScanController controller{engine, document};
-    FixedVolume volumes;
+    test::OneFixedVolume volumes;
     std::unique_ptr<CMainFrame> frame;
 };
 

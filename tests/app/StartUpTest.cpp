@@ -18,6 +18,7 @@
 #include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
+#include "support/OneFixedVolume.h"
 #include "support/SettingsFixture.h"
 #include "ui/Options.h"
 #include "views/CTarvolinView.h"
@@ -28,15 +29,6 @@ namespace tarvolin::app {
 namespace {
 
 using test::pumpUntil;
-
-class OneVolume final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
 
 welcome::CGDIPlusSplashWnd* shownSplash() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -74,7 +66,7 @@ protected:
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
     scan::ScanController controller{engine, document};
-    OneVolume volumes;
+    test::OneFixedVolume volumes;
     std::unique_ptr<CMainFrame> frame;
     QTimer watch;
     QMetaObject::Connection connect;

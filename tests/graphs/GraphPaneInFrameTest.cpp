@@ -14,6 +14,7 @@
 #include "app/MainActions.h"
 #include "drives/FixedVolumes.h"
 #include "graphs/CGraphSplitFrame.h"
+#include "support/OneFixedVolume.h"
 #include "views/CTarvolinView.h"
 #include "views/DetailsModel.h"
 
@@ -21,15 +22,6 @@ namespace tarvolin::graphs::test {
 namespace {
 
 using ::testing::ElementsAre;
-
-class OneVolume final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
 
 class GraphPaneInFrameTest : public GraphFixture {
 protected:
@@ -57,7 +49,7 @@ protected:
         return QPoint((region.left + region.right) / 2, (region.top + region.bottom) / 2);
     }
 
-    OneVolume volumes;
+    tarvolin::test::OneFixedVolume volumes;
     std::unique_ptr<app::CMainFrame> frame;
 };
 

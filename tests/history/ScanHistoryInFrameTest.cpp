@@ -26,6 +26,7 @@
 #include "scan/ScanController.h"
 #include "support/EventPump.h"
 #include "support/FakeDirectoryReader.h"
+#include "support/OneFixedVolume.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
@@ -36,15 +37,6 @@ namespace tarvolin::history {
 namespace {
 
 using test::pumpUntil;
-
-class OneVolume final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
 
 class ScanHistoryInFrameTest : public test::SettingsFixture {
 protected:
@@ -78,7 +70,7 @@ protected:
     scan::CFolderEnumThread engine{std::make_unique<test::FakeDirectoryReader>(tree)};
     std::shared_ptr<scan::CTarvolinDoc> document = std::make_shared<scan::CTarvolinDoc>();
     scan::ScanController controller{engine, document};
-    OneVolume volumes;
+    test::OneFixedVolume volumes;
     test::TempTree data;
     ScanHistory history{data.path("h.sqlite")};
     std::unique_ptr<app::CMainFrame> frame;

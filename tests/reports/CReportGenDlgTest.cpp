@@ -26,6 +26,7 @@
 #include "scan/CFolderEnumThread.h"
 #include "scan/CTarvolinDoc.h"
 #include "scan/ScanController.h"
+#include "support/OneFixedVolume.h"
 #include "support/QtPrinters.h"
 #include "support/SettingsFixture.h"
 #include "support/TempTree.h"
@@ -184,19 +185,10 @@ TEST_F(CReportGenDlgTest, CloseSavesTheHistoryAndForgetsFileTypesEscapeKeepsBoth
     EXPECT_EQ(collections->largestFiles().size(), 4u);  // kept until the next scan
 }
 
-class FixedVolumesForTest final : public drives::VolumeSource {
-public:
-    std::vector<std::string> fixedVolumes() const override { return {"/"}; }
-    std::optional<drives::DiskSpace> freeSpace(const std::string&) const override {
-        return drives::DiskSpace{1 << 30, 4LL << 30};
-    }
-    std::uint64_t clusterSize(const std::string&) const override { return 4096; }
-};
-
 // Each Reports command opens the generator on its page with the folder browser's path.
 TEST_F(CReportGenDlgTest, ReportCommandsOpenTheGeneratorOnTheirPageWithTheBrowsersPath) {
     scan::ScanController controller(engine, std::make_shared<scan::CTarvolinDoc>());
-    FixedVolumesForTest volumes;
+    test::OneFixedVolume volumes;
     app::CMainFrame frame(controller, volumes);
     frame.showFirstTime();
     frame.folderTree()->findAndSelect(tree.path("sub"), true);
