@@ -284,7 +284,6 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
         if (!m_pool->reclaim(*task)) {
             // Another thread walked it: take its findings in the order this walk would have.
             m_pool->await(*task, helper());  // the helper keeps its own m_path
-            task->state = SubtreeTask::State::Settled;
             task->log.replayInto(walk.sink, depth + 1);
             if (task->node) adoptChild(current, entry, std::move(task->node), walk, collect);
             return false;
@@ -554,7 +553,6 @@ bool FolderWalker::visitReportFolder(std::size_t depth, const DirEntry& entry,
     if (SubtreeTask* task = offeredTaskFor(current, entryIndex)) {
         if (!m_pool->reclaim(*task)) {
             m_pool->await(*task, helper());
-            task->state = SubtreeTask::State::Settled;
             task->log.replayInto(report.events, depth + 1);
             if (task->reportPart) {
                 if (report.part != nullptr) {

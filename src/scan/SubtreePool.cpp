@@ -78,6 +78,7 @@ void SubtreePool::await(SubtreeTask& task, FolderWalker& helper) {
         }
         m_taskDone.wait(lock);
     }
+    task.state = SubtreeTask::State::Settled;
 }
 
 void SubtreePool::settle(SubtreeTask& task) {

@@ -78,7 +78,8 @@ public:
     void offer(std::vector<std::shared_ptr<SubtreeTask>>& tasks);
     // True when the task was still on offer: the caller walks it now.
     bool reclaim(SubtreeTask& task);
-    // Until another thread has walked `task`, walks other offered tasks with `helper`.
+    // Until another thread has walked `task`, walks other offered tasks with `helper`; the task
+    // is settled when this returns.
     void await(SubtreeTask& task, FolderWalker& helper);
     // Passes `task` unwalked; waits when another thread is walking it.
     void settle(SubtreeTask& task);
