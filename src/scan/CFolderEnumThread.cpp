@@ -71,22 +71,25 @@ CFolderEnumThread::CFolderEnumThread(unsigned threads)
 
 CFolderEnumThread::CFolderEnumThread(const ScanThreadPlan& plan)
     : CFolderEnumThread([] { return std::make_unique<PosixDirectoryReader>(); }, plan.walkers - 1,
-                        plan.readers,
-                        ReadAheadAdapt{.toRotatingDisk = true, .toCachedData = true}) {}
+                        plan.readers, ReadAheadAdapt{.toRotatingDisk = true, .toCachedData = true},
+                        plan.spareWalkers) {}
 
 CFolderEnumThread::CFolderEnumThread(std::unique_ptr<DirectoryReader> reader)
     : m_state(std::make_shared<State>(std::move(reader))) {}
 
 CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers,
-                                     ReadAheadAdapt adapt)
+                                     ReadAheadAdapt adapt, unsigned spareHelpers)
     : m_state(std::make_shared<State>(makeReader())) {
     if (readers > 0) {
         m_state->prefetcher =
             std::make_unique<ListingPrefetcher>(readers, makeReader, m_state->stop, adapt);
     }
     if (helpers > 0) {
+        SubtreePool::DiskReadMeter meter;
+        if (spareHelpers > 0) meter = &ListingPrefetcher::blocksReadByThisThread;
         m_state->pool = std::make_unique<SubtreePool>(helpers, std::move(makeReader), m_state->stop,
-                                                      m_state->progress, m_state->prefetcher.get());
+                                                      m_state->progress, m_state->prefetcher.get(),
+                                                      spareHelpers, std::move(meter));
     }
 }
 

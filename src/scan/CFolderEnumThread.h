@@ -37,8 +37,9 @@ public:
     explicit CFolderEnumThread(std::unique_ptr<DirectoryReader> reader);
     // Both walks share their subfolders with `helpers` threads, and `readers` threads read
     // listings ahead of every walk; each thread reads through its own reader from `makeReader`.
+    // The last `spareHelpers` helpers park while the walks find their data cached.
     CFolderEnumThread(ReaderFactory makeReader, unsigned helpers, unsigned readers = 0,
-                      ReadAheadAdapt adapt = {});
+                      ReadAheadAdapt adapt = {}, unsigned spareHelpers = 0);
     // Stops the thread, waiting at most kExitWait.
     ~CFolderEnumThread();
     CFolderEnumThread(const CFolderEnumThread&) = delete;

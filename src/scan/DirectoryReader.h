@@ -29,7 +29,7 @@ struct DirEntry {
 struct Listing {
     // Storage for more entries than this is given back once the listing is done with: kept,
     // every level of every walk would come to hold the largest folder it met.
-    static constexpr std::size_t kEntriesKept = 256;
+    static constexpr std::size_t kEntriesKept = 64;
 
     std::vector<DirEntry> entries;  // name order (ListingSorter)
     std::string names;

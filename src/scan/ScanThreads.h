@@ -18,13 +18,15 @@ unsigned parseScanThreads(const std::string& text);
 unsigned scanThreadsFromEnvironment();
 
 // How a scan with `threads` threads (0: the default) splits them: walkers go through the entries
-// (the scan thread and pool helpers, four per core and at most 8), readers only read ahead.
+// (the scan thread and pool helpers, eight per core and at most 16), readers only read ahead.
 // Walkers block in the kernel on a cold disk just as readers do, and hand each other whole
 // subfolders rather than single listings, so by default there are only walkers: with eight of
 // them, 16 readers made a cold scan of a million files 15-20% slower, on a virtual disk and on
 // a non-rotating loop device alike. Threads beyond the walkers are only what a user asks for.
+// Walkers beyond the cores are spares: they only walk while the walks read the disk.
 struct ScanThreadPlan {
     unsigned walkers = 1;
+    unsigned spareWalkers = 0;  // of `walkers`
     unsigned readers = 0;
 };
 ScanThreadPlan planScanThreads(unsigned threads, unsigned cores);

@@ -6,14 +6,17 @@
 namespace tarvolin::scan {
 
 SubtreePool::SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::atomic<bool>& stop,
-                         ScanProgress& progress, ListingPrefetcher* prefetcher)
+                         ScanProgress& progress, ListingPrefetcher* prefetcher,
+                         unsigned spareHelpers, DiskReadMeter meter)
     : m_makeReader(std::move(makeReader)),
       m_stop(stop),
       m_progress(progress),
       m_prefetcher(prefetcher),
-      m_enoughOffered(16 * std::max(helpers, 1u)) {
+      m_meter(std::move(meter)),
+      // One helper always works: the disk reads it meets are what wake the spares.
+      m_spares(m_meter && helpers > 0 ? std::min(spareHelpers, helpers - 1) : 0) {
     for (unsigned i = 0; i < helpers; ++i)
-        m_helpers.emplace_back(&SubtreePool::helperLoop, this);
+        m_helpers.emplace_back(&SubtreePool::helperLoop, this, i >= helpers - m_spares);
 }
 
 SubtreePool::~SubtreePool() {
@@ -22,12 +25,17 @@ SubtreePool::~SubtreePool() {
         m_quit = true;
     }
     m_workOffered.notify_all();
+    m_diskRead.notify_all();
     for (auto& helper : m_helpers)
         helper.join();
 }
 
 bool SubtreePool::wantsWork() const {
-    return !m_helpers.empty() && m_offered.load(std::memory_order_relaxed) < m_enoughOffered;
+    // Offers wait with their paths and places, and whoever takes one holds its results until
+    // the offering walk gets there: only as many as the helpers at work can use.
+    constexpr std::size_t kOffersPerHelper = 16;
+    const std::size_t working = m_helpers.size() - (sparesParked() ? m_spares : 0);
+    return working > 0 && m_offered.load(std::memory_order_relaxed) < kOffersPerHelper * working;
 }
 
 void SubtreePool::offer(std::vector<std::shared_ptr<SubtreeTask>>& tasks) {
@@ -70,10 +78,7 @@ void SubtreePool::await(SubtreeTask& task, FolderWalker& helper) {
     std::unique_lock lock(m_mutex);
     while (task.state != SubtreeTask::State::Done) {
         if (std::shared_ptr<SubtreeTask> other = takeLocked()) {
-            lock.unlock();
-            helper.walkTask(*other);
-            lock.lock();
-            finishLocked(*other);
+            walkTaken(*other, helper, lock);
             continue;
         }
         m_taskDone.wait(lock);
@@ -91,23 +96,42 @@ void SubtreePool::settle(SubtreeTask& task) {
     task.state = SubtreeTask::State::Settled;
 }
 
-void SubtreePool::helperLoop() {
+void SubtreePool::walkTaken(SubtreeTask& task, FolderWalker& walker,
+                            std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    const std::uint64_t blocksBefore = m_meter ? m_meter() : 0;
+    walker.walkTask(task);
+    const bool fromDisk = m_meter && m_meter() != blocksBefore;
+    lock.lock();
+    finishLocked(task);
+    if (!m_meter) return;
+    const int credit = m_spareCredit.load(std::memory_order_relaxed);
+    if (fromDisk) {
+        m_spareCredit.store(std::min(credit + kTasksPerDiskTask, kCachedTasksToPark),
+                            std::memory_order_relaxed);
+        if (credit <= 0) m_diskRead.notify_all();
+    } else if (credit > 0) {
+        m_spareCredit.store(credit - 1, std::memory_order_relaxed);
+    }
+}
+
+void SubtreePool::helperLoop(bool spare) {
     yieldCoresToOtherThreads();
     std::unique_ptr<DirectoryReader> reader = m_makeReader();
     FolderWalker walker(*reader, nullptr, m_stop, {}, m_progress, this, m_prefetcher);
     std::unique_lock lock(m_mutex);
     for (;;) {
+        if (spare) m_diskRead.wait(lock, [this] { return m_quit || !sparesParked(); });
         ++m_idleHelpers;
         m_workOffered.wait(
             lock, [this] { return m_quit || m_offered.load(std::memory_order_relaxed) > 0; });
         --m_idleHelpers;
         if (m_quit) return;
+        if (spare && sparesParked()) continue;
         std::shared_ptr<SubtreeTask> task = takeLocked();
         if (!task) continue;
-        lock.unlock();
-        walker.walkTask(*task);
-        lock.lock();
-        finishLocked(*task);
+        if (spare) m_spareShared.fetch_add(1, std::memory_order_relaxed);
+        walkTaken(*task, walker, lock);
     }
 }
 

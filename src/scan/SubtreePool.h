@@ -65,9 +65,21 @@ class SubtreePool {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
-    // `prefetcher` (may be null) serves the helpers' walks too and must outlive the pool.
+    // Blocks the calling thread has read from storage so far.
+    using DiskReadMeter = std::function<std::uint64_t()>;
+
+    // Spare helpers only pay while walks wait for the disk: on cached data the cores are the
+    // limit and more threads only take turns on them. So each task that had to read the disk
+    // lets the spares work for kTasksPerDiskTask more tasks, up to kCachedTasksToPark, and each
+    // cached task uses one up; at none left they park until a task reads the disk again.
+    static constexpr int kCachedTasksToPark = 64;
+    static constexpr int kTasksPerDiskTask = 16;
+
+    // `prefetcher` (may be null) serves the helpers' walks too and must outlive the pool. The
+    // last `spareHelpers` of the `helpers` park on cached data, as `meter` tells.
     SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::atomic<bool>& stop,
-                ScanProgress& progress, ListingPrefetcher* prefetcher = nullptr);
+                ScanProgress& progress, ListingPrefetcher* prefetcher = nullptr,
+                unsigned spareHelpers = 0, DiskReadMeter meter = {});
     ~SubtreePool();
     SubtreePool(const SubtreePool&) = delete;
     SubtreePool& operator=(const SubtreePool&) = delete;
@@ -84,8 +96,9 @@ public:
     // Passes `task` unwalked; waits when another thread is walking it.
     void settle(SubtreeTask& task);
 
-    // Tasks walked by a thread other than their owner so far.
+    // Tasks walked by a thread other than their owner so far, and of those by spare helpers.
     std::size_t sharedCount() const { return m_shared.load(std::memory_order_relaxed); }
+    std::size_t spareCount() const { return m_spareShared.load(std::memory_order_relaxed); }
 
     std::unique_ptr<DirectoryReader> makeReader() const { return m_makeReader(); }
     const std::atomic<bool>& stopFlag() const { return m_stop; }
@@ -94,22 +107,31 @@ public:
 private:
     std::shared_ptr<SubtreeTask> takeLocked();
     void finishLocked(SubtreeTask& task);
-    void helperLoop();
+    // Walks a taken task and notes whether it read the disk; returns with `lock` held again.
+    void walkTaken(SubtreeTask& task, FolderWalker& walker, std::unique_lock<std::mutex>& lock);
+    void helperLoop(bool spare);
+    bool sparesParked() const { return m_spareCredit.load(std::memory_order_relaxed) <= 0; }
 
     ReaderFactory m_makeReader;
     const std::atomic<bool>& m_stop;
     ScanProgress& m_progress;
     ListingPrefetcher* m_prefetcher;
-    const std::size_t m_enoughOffered;
+    DiskReadMeter m_meter;  // empty: no spares
+    const unsigned m_spares;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_workOffered;
     std::condition_variable m_taskDone;
+    std::condition_variable m_diskRead;  // parked spares wait for a task that read the disk
     std::deque<std::shared_ptr<SubtreeTask>> m_queue;  // oldest first; settled ones are skipped
     std::atomic<std::size_t> m_offered{0};             // tasks still on offer
     std::atomic<std::size_t> m_queued{0};              // m_queue.size(), read without the lock
     std::atomic<std::size_t> m_shared{0};
-    unsigned m_idleHelpers = 0;
+    std::atomic<std::size_t> m_spareShared{0};
+    // Tasks the spares may take before they park; written under the lock. They start awake,
+    // as a cold walk needs them from its first folders on.
+    std::atomic<int> m_spareCredit{kCachedTasksToPark};
+    unsigned m_idleHelpers = 0;  // parked spares not counted
     bool m_quit = false;
     std::vector<std::thread> m_helpers;
 };

@@ -44,17 +44,19 @@ public:
     std::string files;
 };
 
-// A walker with everything it needs, walking alone or with `helpers` pool threads and
-// `readers` threads reading ahead.
+// A walker with everything it needs, walking alone or with `helpers` pool threads (the last
+// `spares` of them parking while `meter` sees no disk reads) and `readers` threads reading ahead.
 class Walk {
 public:
-    Walk(SubtreePool::ReaderFactory makeReader, unsigned helpers, unsigned readers = 0)
+    Walk(SubtreePool::ReaderFactory makeReader, unsigned helpers, unsigned readers = 0,
+         unsigned spares = 0, SubtreePool::DiskReadMeter meter = {})
         : m_reader(makeReader()),
           m_prefetcher(readers > 0 ? std::make_unique<ListingPrefetcher>(readers, makeReader, stop)
                                    : nullptr),
-          m_pool(helpers > 0 ? std::make_unique<SubtreePool>(helpers, makeReader, stop, progress,
-                                                             m_prefetcher.get())
-                             : nullptr),
+          m_pool(helpers > 0
+                     ? std::make_unique<SubtreePool>(helpers, makeReader, stop, progress,
+                                                     m_prefetcher.get(), spares, std::move(meter))
+                     : nullptr),
           m_walker(
               *m_reader, &cache, stop,
               [this](std::uint32_t code, std::string path) {
@@ -103,6 +105,7 @@ public:
     }
 
     std::size_t shared() const { return m_pool ? m_pool->sharedCount() : 0; }
+    std::size_t sharedWithSpares() const { return m_pool ? m_pool->spareCount() : 0; }
     std::uint64_t readAhead() const { return m_prefetcher ? m_prefetcher->readCount() : 0; }
 
     std::atomic<bool> stop{false};
@@ -173,17 +176,23 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
     ASSERT_NE(first.find(":40"), std::string::npos);
     ASSERT_NE(report.find("E/T/"), std::string::npos);
 
-    // Pool helpers and read-ahead threads: (1, 0), (3, 0), and 4 and 32 threads in all.
+    // Pool helpers, read-ahead threads and spares: (1, 0), (3, 0), 4 and 32 threads in all, and
+    // 7 helpers of which 6 spares that park and wake as every 40th look at the meter finds the
+    // disk read.
     struct Threads {
         unsigned helpers;
         unsigned readers;
+        unsigned spares = 0;
     };
+    std::atomic<unsigned> meterLooks{0};
+    const auto meter = [&meterLooks] { return std::uint64_t{meterLooks++ / 40}; };
     std::size_t walkedByOthers = 0;
     std::size_t reportWalkedByOthers = 0;
     std::uint64_t readAhead = 0;
-    for (const Threads threads : {Threads{1, 0}, Threads{3, 0}, Threads{1, 4}, Threads{1, 32}}) {
+    for (const Threads threads :
+         {Threads{1, 0}, Threads{3, 0}, Threads{1, 4}, Threads{1, 32}, Threads{7, 0, 6}}) {
         for (int round = 0; round < 8; ++round) {
-            Walk shared(makeReader, threads.helpers, threads.readers);
+            Walk shared(makeReader, threads.helpers, threads.readers, threads.spares, meter);
             const std::string label = std::to_string(threads.helpers) + " helpers, " +
                                       std::to_string(threads.readers) + " readers, round " +
                                       std::to_string(round);
@@ -201,6 +210,28 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
     EXPECT_GT(walkedByOthers, 0u);
     EXPECT_GT(reportWalkedByOthers, 0u);
     EXPECT_GT(readAhead, 1000u);
+}
+
+TEST(SubtreePool, SparesParkWhileNothingIsReadFromDiskAndWakeWhenItIs) {
+    const auto tree = troubledTree();
+    tree->readDelay(std::chrono::microseconds(50));
+    const auto makeReader = [tree] { return std::make_unique<test::FakeDirectoryReader>(tree); };
+    std::atomic<std::uint64_t> blocksRead{0};
+    std::atomic<bool> everyTaskReads{false};
+    const auto meter = [&] { return everyTaskReads ? ++blocksRead : blocksRead.load(); };
+    Walk walk(makeReader, 4, 0, 3, meter);
+
+    for (int round = 0; round < 6; ++round)
+        walk.summary("/T", true);
+    const std::size_t whileCached = walk.sharedWithSpares();
+    // Each spare may have taken one more task while the credit ran out.
+    EXPECT_LE(whileCached, std::size_t(SubtreePool::kCachedTasksToPark + 3));
+    EXPECT_GT(walk.shared(), whileCached) << "the helper that never parks shares the walk";
+
+    everyTaskReads = true;
+    for (int round = 0; round < 6; ++round)
+        walk.summary("/T", true);
+    EXPECT_GT(walk.sharedWithSpares(), whileCached);
 }
 
 TEST(ListingPrefetcher, ReadsNothingThatTheCacheAnswers) {
