@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """How long the window's UI thread stalls while it scans a large tree, and how fast it drills in.
 
-    bench/ui_stall.py [--tree PATH] [--reps 3] [--drills 5] [--sort size|none]
+    bench/ui_stall.py [--tree PATH] [--reps 3] [--drills 5] [--sort size|none] [--cold]
                       [--dir /tmp/tarvolin-bench] [--gui BINARY]
 
 Runs `tarvolin TREE` under xvfb-run with the stall probe on (TARVOLIN_STALL_PROBE), a private
@@ -15,7 +15,8 @@ the longest events and paints, each drill-in's UI-thread work (the activation pl
 handling of the scan's start and completion), its repaints and when its rows were listed and
 drawn, and the peak RSS of the window process after the scan, after the drill-ins and at exit.
 Without --tree the large reference tree of scan_vs_du.py is used (generated once). The cache
-is warmed before the runs.
+is warmed before the runs; with --cold (root only) the page cache is dropped before each run
+instead, so the scan's walkers all wait for the disk beside the window.
 """
 import argparse
 import json
@@ -28,6 +29,7 @@ import tempfile
 sys.dont_write_bytecode = True  # importing the helpers leaves nothing behind in bench/
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from scan_vs_du import build_target, ensure_tree  # noqa: E402
+from cold_vs_du import can_drop_caches, drop_caches  # noqa: E402
 
 SETTINGS = """[General]
 AutoRefresh=1
@@ -109,19 +111,27 @@ def main():
     parser.add_argument("--timeout", type=int, default=900)
     parser.add_argument("--gui", help="a tarvolin binary to run instead of building one")
     parser.add_argument("--dir", default="/tmp/tarvolin-bench")
+    parser.add_argument("--cold", action="store_true", help="drop the page cache before each run")
     args = parser.parse_args()
+    if args.cold and not can_drop_caches():
+        print("ui_stall: --cold needs root to drop the page cache; nothing measured")
+        return 0
     if args.tree:
         tree = os.path.abspath(args.tree)
     else:
         os.makedirs(args.dir, exist_ok=True)
         tree, _ = ensure_tree(args.dir, "large")
     gui = os.path.abspath(args.gui) if args.gui else build_gui()
-    subprocess.run(["du", "-s", "-b", tree], stdout=subprocess.DEVNULL, check=True)  # warm
+    if not args.cold:
+        subprocess.run(["du", "-s", "-b", tree], stdout=subprocess.DEVNULL, check=True)
 
     sort_column = 1 if args.sort == "size" else -1
     worst, painted_worst, p99, drill_medians, drawn_medians, rss_after_scan, rss_exit = [], [], [], [], [], [], []
-    print(f"{tree}: {args.reps} runs, warm cache, RefreshFreq 1, sorted by {args.sort}")
+    cache = "cold" if args.cold else "warm"
+    print(f"{tree}: {args.reps} runs, {cache} cache, RefreshFreq 1, sorted by {args.sort}")
     for rep in range(1, args.reps + 1):
+        if args.cold:
+            drop_caches()
         probe, exit_rss = run_once(gui, tree, args.drills, sort_column, args.timeout)
         scan = probe["scan"]
         worst.append(scan["worst_ms"])
