@@ -88,7 +88,7 @@ constexpr char kUsage[] =
     "\n"
     "Every command that scans takes --threads N (1 to 256): how many threads read the disk\n"
     "at once, 1 being a plain walk in order; it overrides $TARVOLIN_SCAN_THREADS. By default\n"
-    "eight per core, at most 16; threads beyond those read ahead, but not on a rotating disk.\n"
+    "eight per core, at most 16; up to 32 beyond those read ahead, but not on a rotating disk.\n"
     "\n"
     "The scan history is $XDG_DATA_HOME/Brelland/Tarvolin/history.sqlite, or\n"
     "$TARVOLIN_HISTORY_DB, or FILE of --db; only --save writes to it.\n"

@@ -22,7 +22,8 @@ unsigned scanThreadsFromEnvironment();
 // Walkers block in the kernel on a cold disk just as readers do, and hand each other whole
 // subfolders rather than single listings, so by default there are only walkers: with eight of
 // them, 16 readers made a cold scan of a million files 15-20% slower, on a virtual disk and on
-// a non-rotating loop device alike. Threads beyond the walkers are only what a user asks for.
+// a non-rotating loop device alike. Threads beyond the walkers are only what a user asks for,
+// and at most 32 of them.
 // Walkers beyond the cores are spares: they only walk while the walks read the disk.
 struct ScanThreadPlan {
     unsigned walkers = 1;

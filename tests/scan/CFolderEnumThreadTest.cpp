@@ -8,11 +8,29 @@
 
 #include "scan/CTarvolinDoc.h"
 #include "scan/ReportSink.h"
+#include "scan/ScanThreads.h"
 #include "support/FakeDirectoryReader.h"
 #include "support/RecordingListener.h"
 
 namespace tarvolin::scan {
 namespace {
+
+// The count asked for is every thread that reads: walkers first, the rest read ahead; walkers
+// beyond the cores are spares; memory bounds both kinds.
+TEST(ScanThreads, PlanSplitsTheCountIntoWalkersSparesAndReaders) {
+    struct Case {
+        unsigned threads, cores, walkers, spares, readers;
+    };
+    for (const Case c :
+         {Case{0, 2, 16, 14, 0}, Case{1, 2, 1, 0, 0}, Case{2, 2, 2, 0, 0}, Case{8, 2, 8, 6, 0},
+          Case{32, 2, 16, 14, 16}, Case{256, 2, 16, 14, 32}, Case{0, 1, 8, 7, 0},
+          Case{0, 0, 1, 0, 0}, Case{0, 64, 16, 0, 0}, Case{3, 64, 3, 0, 0}}) {
+        const ScanThreadPlan plan = planScanThreads(c.threads, c.cores);
+        EXPECT_EQ(plan.walkers, c.walkers) << c.threads << " on " << c.cores;
+        EXPECT_EQ(plan.spareWalkers, c.spares) << c.threads << " on " << c.cores;
+        EXPECT_EQ(plan.readers, c.readers) << c.threads << " on " << c.cores;
+    }
+}
 
 using test::FakeTree;
 using test::RecordingListener;
