@@ -86,7 +86,12 @@ CFolderEnumThread::CFolderEnumThread(ReaderFactory makeReader, unsigned helpers,
     }
     if (helpers > 0) {
         SubtreePool::DiskReadMeter meter;
-        if (spareHelpers > 0) meter = &ListingPrefetcher::blocksReadByThisThread;
+        if (spareHelpers > 0) {
+            meter = [](std::uint64_t device) -> std::optional<std::uint64_t> {
+                if (!blockReadsAreCounted(device)) return std::nullopt;
+                return ListingPrefetcher::blocksReadByThisThread();
+            };
+        }
         m_state->pool = std::make_unique<SubtreePool>(helpers, std::move(makeReader), m_state->stop,
                                                       m_state->progress, m_state->prefetcher.get(),
                                                       spareHelpers, std::move(meter));

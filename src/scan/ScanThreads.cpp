@@ -65,6 +65,10 @@ void yieldCoresToOtherThreads() {
 #endif
 }
 
+bool blockReadsAreCounted(std::uint64_t device) {
+    return major(device) != 0;
+}
+
 bool isOnRotatingDisk(std::uint64_t device) {
     const std::string base =
         "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));

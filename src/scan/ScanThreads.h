@@ -41,4 +41,9 @@ void yieldCoresToOtherThreads();
 // system).
 bool isOnRotatingDisk(std::uint64_t device);
 
+// Whether reads of the file system on `device` (st_dev) show in a thread's block-read count:
+// only those of a block device do. Network, FUSE and memory file systems, and some that span
+// disks, have device numbers of major 0, and their reads never show.
+bool blockReadsAreCounted(std::uint64_t device);
+
 }  // namespace tarvolin::scan

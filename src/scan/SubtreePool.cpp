@@ -99,9 +99,10 @@ void SubtreePool::settle(SubtreeTask& task) {
 void SubtreePool::walkTaken(SubtreeTask& task, FolderWalker& walker,
                             std::unique_lock<std::mutex>& lock) {
     lock.unlock();
-    const std::uint64_t blocksBefore = m_meter ? m_meter() : 0;
+    const std::uint64_t device = task.entry.device;
+    const std::optional<std::uint64_t> blocksBefore = m_meter ? m_meter(device) : std::nullopt;
     walker.walkTask(task);
-    const bool fromDisk = m_meter && m_meter() != blocksBefore;
+    const bool fromDisk = m_meter && (!blocksBefore || m_meter(device) != blocksBefore);
     lock.lock();
     finishLocked(task);
     if (!m_meter) return;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,13 +66,15 @@ class SubtreePool {
 public:
     using ReaderFactory = std::function<std::unique_ptr<DirectoryReader>()>;
 
-    // Blocks the calling thread has read from storage so far.
-    using DiskReadMeter = std::function<std::uint64_t()>;
+    // Blocks the calling thread has read from storage so far, for a walk on `device` (st_dev);
+    // nullopt when that device's reads do not show in the count (a network share, say).
+    using DiskReadMeter = std::function<std::optional<std::uint64_t>(std::uint64_t device)>;
 
     // Spare helpers only pay while walks wait for the disk: on cached data the cores are the
     // limit and more threads only take turns on them. So each task that had to read the disk
     // lets the spares work for kTasksPerDiskTask more tasks, up to kCachedTasksToPark, and each
-    // cached task uses one up; at none left they park until a task reads the disk again.
+    // cached task uses one up; at none left they park until a task reads the disk again. A
+    // task whose reads cannot be counted counts as one that read the disk.
     static constexpr int kCachedTasksToPark = 64;
     static constexpr int kTasksPerDiskTask = 16;
 
