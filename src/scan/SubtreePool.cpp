@@ -99,13 +99,15 @@ void SubtreePool::settle(SubtreeTask& task) {
 void SubtreePool::walkTaken(SubtreeTask& task, FolderWalker& walker,
                             std::unique_lock<std::mutex>& lock) {
     lock.unlock();
+    // Without spares nothing depends on it: no reads are measured.
+    const bool measure = m_spares > 0;
     const std::uint64_t device = task.entry.device;
-    const std::optional<std::uint64_t> blocksBefore = m_meter ? m_meter(device) : std::nullopt;
+    const std::optional<std::uint64_t> blocksBefore = measure ? m_meter(device) : std::nullopt;
     walker.walkTask(task);
-    const bool fromDisk = m_meter && (!blocksBefore || m_meter(device) != blocksBefore);
+    const bool fromDisk = measure && (!blocksBefore || m_meter(device) != blocksBefore);
     lock.lock();
     finishLocked(task);
-    if (!m_meter) return;
+    if (!measure) return;
     const int credit = m_spareCredit.load(std::memory_order_relaxed);
     if (fromDisk) {
         m_spareCredit.store(std::min(credit + kTasksPerDiskTask, kCachedTasksToPark),
