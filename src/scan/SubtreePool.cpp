@@ -45,6 +45,7 @@ void SubtreePool::offer(std::vector<std::shared_ptr<SubtreeTask>>& tasks) {
     m_offered.fetch_add(tasks.size(), std::memory_order_relaxed);
     // A wake-up costs a context switch: only sleepers are woken.
     if (m_idleHelpers > 0) m_workOffered.notify_all();
+    if (m_awaiting > 0) m_taskDone.notify_all();
 }
 
 bool SubtreePool::reclaim(SubtreeTask& task) {
@@ -81,7 +82,10 @@ void SubtreePool::await(SubtreeTask& task, FolderWalker& helper) {
             walkTaken(*other, helper, lock);
             continue;
         }
+        // Woken by a finished task or by new offers, which may lie inside the awaited one.
+        ++m_awaiting;
         m_taskDone.wait(lock);
+        --m_awaiting;
     }
     task.state = SubtreeTask::State::Settled;
 }

@@ -135,6 +135,7 @@ private:
     // as a cold walk needs them from its first folders on.
     std::atomic<int> m_spareCredit{kCachedTasksToPark};
     unsigned m_idleHelpers = 0;  // parked spares not counted
+    unsigned m_awaiting = 0;     // walks in await with nothing to take
     bool m_quit = false;
     std::vector<std::thread> m_helpers;
 };

@@ -4,8 +4,10 @@
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <sstream>
+#include <thread>
 
 #include "common/PathText.h"
 #include "scan/CFolderEnumThread.h"
@@ -249,6 +251,40 @@ TEST(SubtreePool, SparesParkWhileNothingIsReadFromDiskAndWakeWhenItIs) {
     const std::size_t whileCachedAgain = takenBySpares();
     reads = Reads::Uncounted;
     EXPECT_GT(takenBySpares(), whileCachedAgain);
+}
+
+// The owner waits for b, which the helper walks; b's subfolder y, offered only after the owner
+// began to wait, must not wait for the helper to come back from x.
+TEST(SubtreePool, AWaitingWalkTakesWhatIsOfferedWhileItWaits) {
+    auto tree = std::make_shared<test::FakeTree>();
+    tree->file("/T/a/f", 1);
+    tree->file("/T/b/x/f", 2);
+    tree->file("/T/b/y/f", 3);
+    const auto makeReader = [tree] { return std::make_unique<test::FakeDirectoryReader>(tree); };
+    const std::string alone = Walk(makeReader, 0).summary("/T");
+    tree->clearOpenedPaths();
+
+    for (const char* gate : {"/T/a", "/T/b", "/T/b/x"})
+        tree->block(gate);
+    Walk walk(makeReader, 1);
+    std::string shared;
+    std::thread owner([&] { shared = walk.summary("/T"); });
+    const bool helperInB = tree->waitUntilBlocked("/T/b", 5000);
+    tree->release("/T/a");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the owner reaches b and waits
+    tree->release("/T/b");
+    const bool helperInX = tree->waitUntilBlocked("/T/b/x", 5000);
+    bool ownerTookY = false;
+    for (int waited = 0; waited < 5000 && !ownerTookY; waited += 5) {
+        const auto opened = tree->openedPaths();
+        ownerTookY = std::find(opened.begin(), opened.end(), "/T/b/y") != opened.end();
+        if (!ownerTookY) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    tree->release("/T/b/x");
+    owner.join();
+    EXPECT_TRUE(helperInB && helperInX);
+    EXPECT_TRUE(ownerTookY);
+    EXPECT_EQ(shared, alone);
 }
 
 TEST(ListingPrefetcher, ReadsNothingThatTheCacheAnswers) {
