@@ -106,14 +106,19 @@ std::shared_ptr<CliListener> scanFolderWaiting(
     scan::CFolderEnumThread& thread, const std::string& path,
     const std::shared_ptr<scan::CTarvolinDoc>& document, std::FILE* errors,
     const std::function<std::shared_ptr<scan::ScanListener>(std::shared_ptr<scan::ScanListener>)>&
-        wrap) {
+        wrap,
+    bool cacheListedOnly) {
     thread.start();
     ProgressLine progress(errors);
     auto listener =
         std::make_shared<CliListener>(CliListener::ReportFolderCallback{}, progress.enabled());
     installInterruptHandler();
-    [[maybe_unused]] const std::uint32_t refused =
-        thread.startFolderScan(path, false, wrap ? wrap(listener) : listener, document);
+    scan::ScanRequest request;
+    request.path = path;
+    request.listener = wrap ? wrap(listener) : listener;
+    request.document = document;
+    request.cacheListedOnly = cacheListedOnly;
+    [[maybe_unused]] const std::uint32_t refused = thread.SubmitScanRequest(std::move(request));
     assert(refused == 0);  // it has a listener
     listener->waitShowingProgress(thread, progress);
     return listener;

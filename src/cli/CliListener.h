@@ -62,12 +62,14 @@ private:
 
 // The folder scan of a terminal command: starts `thread`, scans `path` into `document` and waits,
 // with the progress line on `errors` and Ctrl+C stopping the walk. `wrap`, when given, puts a
-// listener of its own around the terminal's (the scan history's capture does). Returns the
-// terminal's listener, which holds what the scan found.
+// listener of its own around the terminal's (the scan history's capture does). With
+// `cacheListedOnly`, only the folders of `document` outlive the walk. Returns the terminal's
+// listener, which holds what the scan found.
 std::shared_ptr<CliListener> scanFolderWaiting(
     scan::CFolderEnumThread& thread, const std::string& path,
     const std::shared_ptr<scan::CTarvolinDoc>& document, std::FILE* errors,
     const std::function<std::shared_ptr<scan::ScanListener>(std::shared_ptr<scan::ScanListener>)>&
-        wrap = {});
+        wrap = {},
+    bool cacheListedOnly = false);
 
 }  // namespace tarvolin::cli

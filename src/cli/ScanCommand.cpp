@@ -167,9 +167,11 @@ int runScanCommand(const ScanOptions& options, std::FILE* out, std::FILE* errors
     auto document = std::make_shared<scan::CTarvolinDoc>();
     SnapshotCapture capture;
     const auto listener = scanFolderWaiting(
-        thread, *path, document, errors, [&](std::shared_ptr<scan::ScanListener> inner) {
+        thread, *path, document, errors,
+        [&](std::shared_ptr<scan::ScanListener> inner) {
             return options.save ? capture.wrap(std::move(inner)) : inner;
-        });
+        },
+        !options.save);  // the history keeps every folder
 
     ScanResult result;
     result.path = *path;

@@ -249,7 +249,7 @@ void CFolderEnumThread::run(const std::shared_ptr<State>& shared) {
             if (!request.path.empty()) {
                 state.cache.recordUse(&use);
                 state.root = walker.WalkFolder(request.path, listener, request.document.get(), true,
-                                               request.bypassCache);
+                                               request.bypassCache, !request.cacheListedOnly);
                 state.cache.recordUse(nullptr);
             }
             state.running = false;

@@ -164,7 +164,7 @@ bool FolderWalker::isOnWalkPath(std::size_t depth, const DirEntry& entry,
 
 std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, ScanListener& listener,
                                                    CTarvolinDoc* document, bool collect,
-                                                   bool bypassCache) {
+                                                   bool bypassCache, bool cacheEveryFolder) {
     DirectSink sink(listener, m_recordError, *m_cache);
     Frame& root = frame(0);
     root.node = std::make_unique<ScanNode>(path);
@@ -172,14 +172,14 @@ std::unique_ptr<ScanNode> FolderWalker::WalkFolder(const std::string& path, Scan
     m_path = path;
     root.pathLength = m_path.size();
     root.childrenMayBeCached = m_cache->earlierWalkRoots(path, m_rootsBelow);
-    m_cache->noteWalkRoot(path);
+    if (cacheEveryFolder) m_cache->noteWalkRoot(path);
     m_reader.readRoot(path, root.listing, m_stop);
     if (m_prefetcher != nullptr) m_prefetcher->beginWalk(root.listing.device);
     if (!openedListing(root, path, &sink)) {
         root.node.reset();
         return nullptr;
     }
-    return walk(WalkState{sink, document, collect, bypassCache, nullptr});
+    return walk(WalkState{sink, document, collect, bypassCache, cacheEveryFolder, nullptr});
 }
 
 void FolderWalker::walkTask(SubtreeTask& task) {
@@ -196,7 +196,8 @@ void FolderWalker::walkTask(SubtreeTask& task) {
     root.childrenMayBeCached = false;  // only folders no cache lookup can hit are offered
     openChild(*task.parent, task.entry, root.listing);
     if (!openedListing(root, m_path, &task.log)) return;
-    task.node = walk(WalkState{task.log, nullptr, false, true, task.ancestors.get()});
+    task.node =
+        walk(WalkState{task.log, nullptr, false, true, task.keepEveryFolder, task.ancestors.get()});
 }
 
 // Walks the subtree whose root listing is open in frame 0.
@@ -304,13 +305,14 @@ bool FolderWalker::visitFolderEntry(std::size_t depth, const DirEntry& entry,
 }
 
 // A subfolder's walk has returned: its totals go to the parent; it is kept and listed only if
-// the stop flag, read once here, was still clear, and freed otherwise.
+// the stop flag, read once here, was still clear and the walk keeps such folders, and freed
+// otherwise.
 void FolderWalker::adoptChild(Frame& parent, const DirEntry& entry, std::unique_ptr<ScanNode> child,
                               const WalkState& walk, bool collect) {
     child->lastWriteTime = folderScanTime(entry.mtime);
     child->attributes = entry.attributes;
     addTotals(*parent.node, *child);
-    if (stopped()) return;
+    if (stopped() || !(collect || walk.keepEveryFolder)) return;
     ScanNode* kept = walk.sink.keep(std::move(child));
     if (collect && walk.document != nullptr) walk.document->AddChild(kept);
 }
@@ -356,6 +358,7 @@ void FolderWalker::offerSubfolders(std::size_t depth, const WalkState* walk,
         task->path = std::move(path);
         if (walk != nullptr) {
             task->parentLink = current.node->link();
+            task->keepEveryFolder = walk->keepEveryFolder;
         } else {
             task->report = true;
             task->reportSink = report->sink;

@@ -53,9 +53,12 @@ public:
     // Totals of `path` and everything below it; nullptr when `path` cannot be opened. Walked
     // subfolders are cached unless the stop flag was set when their walk returned; with
     // `collect`, the folder's own children are listed in `document` as they complete.
-    // Without `bypassCache`, cached subfolders are taken as they are, without a walk.
+    // Without `bypassCache`, cached subfolders are taken as they are, without a walk. Without
+    // `cacheEveryFolder`, only the listed children are cached, and the walk leaves no trace that
+    // would make later walks look for folders below them.
     std::unique_ptr<ScanNode> WalkFolder(const std::string& path, ScanListener& listener,
-                                         CTarvolinDoc* document, bool collect, bool bypassCache);
+                                         CTarvolinDoc* document, bool collect, bool bypassCache,
+                                         bool cacheEveryFolder = true);
 
     // Walks an offered subfolder into the task's node, or report part, and log (pool threads).
     void walkTask(SubtreeTask& task);
@@ -93,6 +96,7 @@ private:
         CTarvolinDoc* document;
         bool collect;
         bool bypassCache;
+        bool keepEveryFolder;                      // else only the collected ones
         const std::vector<FolderIdentity>* outer;  // folders above the walk's root, or null
     };
 

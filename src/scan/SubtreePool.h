@@ -41,6 +41,7 @@ struct SubtreeTask {
     std::vector<std::uint32_t> place;  // entry numbers from the offering walk's root
     std::string path;
     std::shared_ptr<const PathLink> parentLink;  // of the offering walk's folder node
+    bool keepEveryFolder = true;                 // else its walk keeps none of its folders
     // A report walk's subfolder: whoever walks it gathers its files in a part of `reportSink`
     // (null when the walk has no sink).
     bool report = false;

@@ -68,7 +68,8 @@ public:
 
     // Everything the walk tells the outside, as one text; `stopAfter` entered folders set the
     // stop flag.
-    std::string summary(const std::string& path, bool bypass = false, std::size_t stopAfter = 0) {
+    std::string summary(const std::string& path, bool bypass = false, std::size_t stopAfter = 0,
+                        bool cacheEveryFolder = true) {
         errors.clear();
         test::RecordingListener listener;
         std::size_t entered = 0;
@@ -76,11 +77,13 @@ public:
             if (++entered == stopAfter) stop = true;
         };
         CTarvolinDoc document;
-        const auto root = m_walker.WalkFolder(path, listener, &document, true, bypass);
+        const auto root =
+            m_walker.WalkFolder(path, listener, &document, true, bypass, cacheEveryFolder);
         std::ostringstream text;
         if (root) text << root->size << "/" << root->fileCount << "/" << root->folderCount;
         for (const auto& error : errors)
             text << " E" << error;
+        listedFolders = document.foldersSnapshot().size();
         for (const auto& folder : document.foldersSnapshot()) {
             text << " " << folder.path() << "=" << folder.size << "/" << folder.fileCount;
         }
@@ -114,6 +117,7 @@ public:
     ScanProgress progress;
     FolderCache cache;
     std::vector<std::string> errors;
+    std::size_t listedFolders = 0;  // by the last walk
 
 private:
     std::unique_ptr<DirectoryReader> m_reader;
@@ -174,6 +178,13 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
     const std::string again = alone.summary("/T");  // from the cache
     const std::string inner = alone.summary("/T/d0", true);
     const std::string report = alone.reportSummary("/T");
+    // Caching only the listed folders changes nothing else, and leaves nothing that a later
+    // walk would take for a cached subtree.
+    Walk listedOnly(makeReader, 0);
+    const std::string listed = listedOnly.summary("/T", false, 0, false);
+    ASSERT_EQ(listedOnly.cache.size(), listedOnly.listedFolders);
+    ASSERT_EQ(listed.substr(0, listed.rfind(" cached ")), first.substr(0, first.rfind(" cached ")));
+    ASSERT_EQ(listedOnly.summary("/T"), first);
     ASSERT_NE(first.find(":13"), std::string::npos);
     ASSERT_NE(first.find(":40"), std::string::npos);
     ASSERT_NE(report.find("E/T/"), std::string::npos);
@@ -206,6 +217,9 @@ TEST(SubtreePool, ParallelWalksReportExactlyWhatOneThreadReports) {
             const std::size_t before = shared.shared();
             ASSERT_EQ(shared.reportSummary("/T"), report) << label;
             reportWalkedByOthers += shared.shared() - before;
+            Walk listing(makeReader, threads.helpers, threads.readers, threads.spares, meter);
+            ASSERT_EQ(listing.summary("/T", false, 0, false), listed) << label;
+            ASSERT_EQ(listing.summary("/T"), first) << label;
             walkedByOthers += shared.shared();
             readAhead += shared.readAhead();
         }
