@@ -387,18 +387,15 @@ SubtreeTask* FolderWalker::offeredTaskFor(Frame& frame, std::size_t entryIndex) 
 
 // Reads the child from the prefetcher when it has it, else through the walk's own reader.
 void FolderWalker::openChild(const Listing& parent, const DirEntry& entry, Listing& child) {
-    if (m_prefetcher == nullptr) {
-        m_reader.readChild(parent, entry, m_path, child, m_stop);
-        return;
-    }
-    if (m_prefetcher->take(entry, child)) {
+    if (m_prefetcher != nullptr && m_prefetcher->take(entry, child)) {
         m_reader.adoptChild(parent, entry, child);
         return;
     }
-    const bool measure = m_prefetcher->measureOwnRead();
+    const bool measure = m_prefetcher != nullptr && m_prefetcher->measureOwnRead();
     const std::uint64_t blocksBefore = measure ? ListingPrefetcher::blocksReadByThisThread() : 0;
     m_reader.readChild(parent, entry, m_path, child, m_stop);
     if (measure) m_prefetcher->noteOwnRead(blocksBefore);
+    if (m_pool != nullptr) m_pool->listingRead(entry.device, m_readWatch);
 }
 
 // Keeps as many subfolders of the folder at `depth` asked for ahead of the walk as the

@@ -143,6 +143,7 @@ private:
     std::string m_aheadPath;                  // read-ahead: the subfolder being asked for
     std::vector<std::uint32_t> m_aheadPlace;  // and its entry numbers from the walk's root
     std::vector<std::uint32_t> m_rootPlace;   // a pool task's: where its root lies
+    SubtreePool::ReadWatch m_readWatch;       // this thread's reads, for the pool's spares
     // Walks other offered subtrees while this one waits for a helper; made when first needed.
     std::unique_ptr<DirectoryReader> m_helperReader;
     std::unique_ptr<FolderWalker> m_helper;

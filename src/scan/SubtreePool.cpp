@@ -103,22 +103,28 @@ void SubtreePool::settle(SubtreeTask& task) {
 void SubtreePool::walkTaken(SubtreeTask& task, FolderWalker& walker,
                             std::unique_lock<std::mutex>& lock) {
     lock.unlock();
-    // Without spares nothing depends on it: no reads are measured.
-    const bool measure = m_spares > 0;
-    const std::uint64_t device = task.entry.device;
-    const std::optional<std::uint64_t> blocksBefore = measure ? m_meter(device) : std::nullopt;
     walker.walkTask(task);
-    const bool fromDisk = measure && (!blocksBefore || m_meter(device) != blocksBefore);
     lock.lock();
     finishLocked(task);
-    if (!measure) return;
-    const int credit = m_spareCredit.load(std::memory_order_relaxed);
+}
+
+void SubtreePool::listingRead(std::uint64_t device, ReadWatch& watch) {
+    // Without spares nothing depends on it: nothing is measured.
+    if (m_spares == 0 || ++watch.listings % kListingsPerLook != 1) return;
+    const std::optional<std::uint64_t> blocks = m_meter(device);
+    const bool fromDisk = !blocks || (watch.blocks && *blocks != *watch.blocks);
+    watch.blocks = blocks;
+    const int credit = m_lookCredit.load(std::memory_order_relaxed);
     if (fromDisk) {
-        m_spareCredit.store(std::min(credit + kTasksPerDiskTask, kCachedTasksToPark),
-                            std::memory_order_relaxed);
-        if (credit <= 0) m_diskRead.notify_all();
+        m_lookCredit.store(std::min(credit + kLooksPerDiskRead, kMostLooksAhead),
+                           std::memory_order_relaxed);
+        if (credit <= 0) {
+            // Under the lock, so that no spare is between its test and its wait.
+            std::lock_guard lock(m_mutex);
+            m_diskRead.notify_all();
+        }
     } else if (credit > 0) {
-        m_spareCredit.store(credit - 1, std::memory_order_relaxed);
+        m_lookCredit.store(credit - 1, std::memory_order_relaxed);
     }
 }
 

@@ -72,12 +72,23 @@ public:
     using DiskReadMeter = std::function<std::optional<std::uint64_t>(std::uint64_t device)>;
 
     // Spare helpers only pay while walks wait for the disk: on cached data the cores are the
-    // limit and more threads only take turns on them. So each task that had to read the disk
-    // lets the spares work for kTasksPerDiskTask more tasks, up to kCachedTasksToPark, and each
-    // cached task uses one up; at none left they park until a task reads the disk again. A
-    // task whose reads cannot be counted counts as one that read the disk.
-    static constexpr int kCachedTasksToPark = 64;
-    static constexpr int kTasksPerDiskTask = 16;
+    // limit and more threads only take turns on them. So every walker looks at its thread's
+    // block reads once per kListingsPerLook listings it reads (listingRead). A look that finds
+    // the disk read lets the spares work for kLooksPerDiskRead more looks, up to
+    // kMostLooksAhead, and a look that finds nothing read uses one up; at none left they park
+    // until a look finds the disk read again. Reads that cannot be counted count as disk reads.
+    // The spares start parked: taken as they start, a cached walk's first subfolders, its
+    // biggest, kept them all busy for most of the walk, while the first reads of a cold walk
+    // wake them within a few listings.
+    static constexpr unsigned kListingsPerLook = 8;
+    static constexpr int kLooksPerDiskRead = 16;
+    static constexpr int kMostLooksAhead = 64;
+
+    // One walker's last look at its thread's block reads.
+    struct ReadWatch {
+        unsigned listings = 0;
+        std::optional<std::uint64_t> blocks;  // none yet, or not countable
+    };
 
     // `prefetcher` (may be null) serves the helpers' walks too and must outlive the pool. The
     // last `spareHelpers` of the `helpers` park on cached data, as `meter` tells.
@@ -99,6 +110,8 @@ public:
     void await(SubtreeTask& task, FolderWalker& helper);
     // Passes `task` unwalked; waits when another thread is walking it.
     void settle(SubtreeTask& task);
+    // A walker read a listing on `device` itself (not through read-ahead).
+    void listingRead(std::uint64_t device, ReadWatch& watch);
 
     // Tasks walked by a thread other than their owner so far, and of those by spare helpers.
     std::size_t sharedCount() const { return m_shared.load(std::memory_order_relaxed); }
@@ -111,10 +124,10 @@ public:
 private:
     std::shared_ptr<SubtreeTask> takeLocked();
     void finishLocked(SubtreeTask& task);
-    // Walks a taken task and notes whether it read the disk; returns with `lock` held again.
+    // Walks a taken task; returns with `lock` held again.
     void walkTaken(SubtreeTask& task, FolderWalker& walker, std::unique_lock<std::mutex>& lock);
     void helperLoop(bool spare);
-    bool sparesParked() const { return m_spareCredit.load(std::memory_order_relaxed) <= 0; }
+    bool sparesParked() const { return m_lookCredit.load(std::memory_order_relaxed) <= 0; }
 
     ReaderFactory m_makeReader;
     const std::atomic<bool>& m_stop;
@@ -132,9 +145,9 @@ private:
     std::atomic<std::size_t> m_queued{0};              // m_queue.size(), read without the lock
     std::atomic<std::size_t> m_shared{0};
     std::atomic<std::size_t> m_spareShared{0};
-    // Tasks the spares may take before they park; written under the lock. They start awake,
-    // as a cold walk needs them from its first folders on.
-    std::atomic<int> m_spareCredit{kCachedTasksToPark};
+    // Looks without a disk read before the spares park. Updates may race: a lost one only
+    // shifts the moment the spares park by a look.
+    std::atomic<int> m_lookCredit{0};
     unsigned m_idleHelpers = 0;  // parked spares not counted
     unsigned m_awaiting = 0;     // walks in await with nothing to take
     bool m_quit = false;
