@@ -46,16 +46,18 @@ public:
     }
 
 private:
+    // Whether an offer stays depends on the keys alone, so the part's own lists keep no paths:
+    // the offers keep them once.
     void offerLargest(std::int64_t size, std::string_view path) {
-        if (m_largest.offer(size, path)) m_largestOffers.push_back({size, std::string(path)});
+        if (m_largest.offer(size, {})) m_largestOffers.push_back({size, std::string(path)});
     }
     void offerOldest(std::int64_t time, std::string_view path) {
-        if (m_oldest.offer(time, path)) m_oldestOffers.push_back({time, std::string(path)});
+        if (m_oldest.offer(time, {})) m_oldestOffers.push_back({time, std::string(path)});
     }
 
-    FileTypeTable m_types;  // without type names: the collections fetch those
-    LargestFiles m_largest;
-    OldestFiles m_oldest;
+    FileTypeTable m_types;   // without type names: the collections fetch those
+    LargestFiles m_largest;  // keys only
+    OldestFiles m_oldest;    // keys only
     std::vector<FileSizeEntry> m_largestOffers;
     std::vector<FileTimeEntry> m_oldestOffers;
     TempFileList m_temp;
