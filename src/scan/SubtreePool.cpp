@@ -13,7 +13,7 @@ SubtreePool::SubtreePool(unsigned helpers, ReaderFactory makeReader, const std::
       m_progress(progress),
       m_prefetcher(prefetcher),
       m_meter(std::move(meter)),
-      // One helper always works: the disk reads it meets are what wake the spares.
+      // One helper always works: with every helper parked, a cached walk would have one thread.
       m_spares(m_meter && helpers > 0 ? std::min(spareHelpers, helpers - 1) : 0) {
     for (unsigned i = 0; i < helpers; ++i)
         m_helpers.emplace_back(&SubtreePool::helperLoop, this, i >= helpers - m_spares);

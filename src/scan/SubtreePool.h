@@ -139,7 +139,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_workOffered;
     std::condition_variable m_taskDone;
-    std::condition_variable m_diskRead;  // parked spares wait for a task that read the disk
+    std::condition_variable m_diskRead;  // parked spares wait for a look that finds a disk read
     std::deque<std::shared_ptr<SubtreeTask>> m_queue;  // oldest first; settled ones are skipped
     std::atomic<std::size_t> m_offered{0};             // tasks still on offer
     std::atomic<std::size_t> m_queued{0};              // m_queue.size(), read without the lock
